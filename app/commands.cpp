@@ -1,0 +1,241 @@
+// Menu commands, the File popup and the status timer of the main window.
+#include "commands.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "../controller/zq_library.h"
+#include "../files/command_file.h"
+#include "../files/file_dialogs.h"
+#include "../files/test_data_file.h"
+#include "../libs/plotwin/plotwin.h"
+#include "../panel/limits_dialog.h"
+#include "../plot/plot_display.h"
+#include "../print/print_job.h"
+#include "../resources/app_ids.h"
+#include "../resources/panel_ids.h"
+#include "../setup/test_setup.h"
+#include "connection.h"
+#include "help_file.h"
+#include "settings.h"
+#include "wait_cursor.h"
+
+namespace {
+
+// What the status timer showed last; lives for the whole process.
+struct StatusReadoutState {
+    int lastAxis = -1;
+    double lastPosition = -1.0;
+    int lastStatus = -1;
+    int decimals = 0;
+};
+StatusReadoutState StatusReadout;
+
+void SelectController(HWND window, AppState& s) {
+    short r = static_cast<short>(ZQDLG_SelectController(window, s.ControllerID, 0, 0));
+    while (r >= 0) {
+        SaveAxisSettings(window);
+        s.ControllerID = r;
+        ZqClose(s.ControllerHandle);
+        if (OpenController(s) > 0) break;
+        if (s.ControllerHandle < 0) ShowOpenError(window, s);
+        r = static_cast<short>(ZQDLG_SelectController(window, s.ControllerID, 0, 0));
+    }
+    ShareGantrySettings(s);
+    SetGainFullScale(s);
+    RefreshSliders(s);
+    Relayout(window);
+    UpdatePlots(window);
+    ResetAxisReadout();
+}
+
+void ResetController(HWND window, AppState& s) {
+    if (MessageBoxA(window, "This will reset all controller settings to their default values. Proceed?", "Reset",
+                    MB_ICONQUESTION | MB_OKCANCEL) != IDOK)
+        return;
+    ZqReset(s.ControllerHandle, 0);
+    RefreshSliders(s);
+    s.Modified = 1;
+}
+
+void OpenTestFile(HWND window) {
+    char name[MAX_PATH] = "*.csv";
+    if (!ChooseFileToOpen(window, name, 1) || !name[0]) return;
+    WaitCursor wait;
+    OpenTestData(window, name);
+    UpdatePlots(window);
+}
+
+void SaveTestFile(HWND window) {
+    char name[MAX_PATH] = {};
+    if (!ChooseFileToSave(window, name, 1) || !name[0]) return;
+    WaitCursor wait;
+    SaveTestData(window, name);
+}
+
+void ToggleAutoInitialize(HWND window, AppState& s) {
+    HMENU menu = GetMenu(window);
+    if (GetMenuState(menu, IDM_AUTO_INITIALIZE, MF_BYCOMMAND) & MF_CHECKED) {
+        CheckMenuItem(menu, IDM_AUTO_INITIALIZE, MF_BYCOMMAND | MF_UNCHECKED);
+        s.AutoInit = 0;
+        return;
+    }
+    s.AutoInit = 1;
+    CheckMenuItem(menu, IDM_AUTO_INITIALIZE, MF_BYCOMMAND | MF_CHECKED);
+    ZQDLG_RestoreAxis(s.ControllerHandle, 0, 0, 0);
+    ShareGantrySettings(s);
+    RefreshSliders(s);
+}
+
+void ImportZpcl(HWND window, AppState& s) {
+    char name[MAX_PATH] = {};
+    if (!ChooseFileToOpen(window, name, 0) || !name[0]) return;
+    {
+        WaitCursor wait;
+        ImportCommandFile(window, s.ControllerHandle, name);
+    }
+    ShareGantrySettings(s);
+    RefreshSliders(s);
+    s.Modified = 1;
+}
+
+void ExportZpcl(HWND window, AppState& s) {
+    char name[MAX_PATH] = {};
+    if (!ChooseFileToSave(window, name, 0) || !name[0]) return;
+    WaitCursor wait;
+    ExportCommandFile(s.ControllerHandle, name);
+}
+
+void Print(HWND window, AppState& s) {
+    if (!s.TestDone) {
+        MessageBoxA(window, "Cannot print - No tests have been performed", "Print Error", MB_ICONERROR);
+        return;
+    }
+    DWORD error = PrintTestReport(window);
+    if (!error) return;
+    char* system = nullptr;
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+                   nullptr, error, 0x400, reinterpret_cast<LPSTR>(&system), 0, nullptr);
+    char text[512];
+    std::snprintf(text, sizeof text, "%s", system ? system : "");
+    MessageBoxA(nullptr, text, "Printer Error", MB_ICONINFORMATION);
+    if (system) LocalFree(system);
+}
+
+void AxisSetup(HWND window, AppState& s) {
+    if (ZQDLG_ConfigureAxis(window, s.ControllerHandle, static_cast<unsigned short>(s.Axis), 0, 0) != 0) return;
+    ShareGantrySettings(s);
+    RefreshSliders(s);
+    s.Modified = 1;
+    ResetAxisReadout();
+}
+
+void ScalingSetup(HWND window, AppState& s) {
+    if (ZQDLG_Scaling(window, s.ControllerHandle, static_cast<unsigned short>(s.Axis), 1, 0) != 0) return;
+    ShareGantrySettings(s);
+    s.Modified = 1;
+}
+
+void TestSetup(HWND window) {
+    if (RunTestSetup(window) <= 0) return;
+    Relayout(window);
+    UpdatePlots(window);
+    ResetAxisReadout();
+}
+
+}  // namespace
+
+void RefreshSliders(const AppState& state) {
+    if (!state.PanelWindow) return;
+    for (int id : {IDC_SLIDER_P, IDC_SLIDER_I, IDC_SLIDER_D})
+        SendDlgItemMessageA(state.PanelWindow, id, SLM_REFRESH, 0, 0);
+}
+
+void ResetAxisReadout() { StatusReadout.lastAxis = -1; }
+
+void Relayout(HWND mainWindow) {
+    RECT rc;
+    GetClientRect(mainWindow, &rc);
+    SendMessageA(mainWindow, WM_SIZE, 0, MAKELPARAM(rc.right, rc.bottom));
+}
+
+int PositionDecimals(double scale) {
+    double d = std::log10(std::fabs(scale)) + 0.99;
+    if (!std::isfinite(d)) return -1;
+    if (d > 20) return 20;  // more digits than a double carries would only pad the readout
+    return static_cast<int>(d);
+}
+
+LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM lParam) {
+    AppState* s = StateOf(window);
+    if (!s) return 0;
+    switch (LOWORD(wParam)) {
+    case IDM_SELECT_CONTROLLER: SelectController(window, *s); break;
+    case IDM_RESET_CONTROLLER: ResetController(window, *s); break;
+    case IDM_OPEN: OpenTestFile(window); break;
+    case IDM_SAVE_AS: SaveTestFile(window); break;
+    case IDM_AUTO_INITIALIZE: ToggleAutoInitialize(window, *s); break;
+    case IDM_SAVE_ALL_AXES: ZQDLG_SaveAxis(s->ControllerHandle, 0, 0, 0); s->Modified = 0; break;
+    case IDM_IMPORT_ZPCL: ImportZpcl(window, *s); break;
+    case IDM_EXPORT_ZPCL: ExportZpcl(window, *s); break;
+    case IDM_PRINT: Print(window, *s); break;
+    case IDM_EXIT: PostMessageA(window, WM_CLOSE, 0, 0); break;
+    case IDM_AXIS_SETUP: AxisSetup(window, *s); break;
+    case IDM_SCALING_SETUP: ScalingSetup(window, *s); break;
+    case IDM_PID_SLIDER_SETUP: s->LimitsDialogMask = 7; RunLimitsDialog(window, *s); break;
+    case IDM_TEST_SETUP: TestSetup(window); break;
+    case IDM_PLOT_WINDOW_SETUP: PlotSetupDialog(window, s->PlotPanes, s->PlotPaneCount(), 0, 0); break;
+    case IDM_HELP_TOPICS: WinHelpA(window, HelpFile, HELP_CONTENTS, 0); break;
+    case IDM_ABOUT: ZQDLG_AboutBox(window, "Loopsmith", 0); break;
+    default: SendMessageA(s->PanelWindow, WM_COMMAND, wParam, lParam); break;
+    }
+    return 0;
+}
+
+bool OnMainInitMenuPopup(HWND window, WPARAM, LPARAM lParam) {
+    if (lParam != 0) return false;
+    AppState* s = StateOf(window);
+    EnableMenuItem(GetMenu(window), IDM_SAVE_AS, MF_BYCOMMAND | ((s && s->TestDone) ? MF_ENABLED : MF_GRAYED));
+    return true;
+}
+
+LRESULT OnStatusTimer(HWND window) {
+    AppState* s = StateOf(window);
+    if (!s) return 0;
+    unsigned short axis = static_cast<unsigned short>(s->Axis);
+    short handle = s->ControllerHandle;
+    HWND panel = s->PanelWindow;
+
+    if (axis != StatusReadout.lastAxis) {
+        StatusReadout.lastAxis = axis;
+        AxisScale scale = {};
+        ZqGetScale(handle, axis, &scale);
+        StatusReadout.decimals = PositionDecimals(scale.Scale);
+        if (GantryPartner(*s)) {
+            char text[32];
+            std::snprintf(text, sizeof text, "%d  gantry", axis);
+            SetDlgItemTextA(panel, IDC_AXIS_READOUT, text);
+        } else {
+            SetDlgItemInt(panel, IDC_AXIS_READOUT, axis, FALSE);
+        }
+    }
+
+    double position = 0.0;
+    ZqGetPositionEx(handle, axis, &position);
+    if (!(position == StatusReadout.lastPosition)) {
+        StatusReadout.lastPosition = position;
+        char text[64];
+        std::snprintf(text, sizeof text, "%.*f", StatusReadout.decimals, position);
+        SetDlgItemTextA(panel, IDC_POSITION_READOUT, text);
+    }
+
+    int status = ZqGetStatus(handle, axis);
+    if (status != StatusReadout.lastStatus) {
+        StatusReadout.lastStatus = status;
+        int on = ZqDecodeStatus(handle, status, kStatusMotorOn);
+        for (int id : {IDC_MOTOR_OFF, IDC_STEP_PLUS, IDC_STEP_MINUS}) EnableWindow(GetDlgItem(panel, id), on != 0);
+        CheckDlgButton(panel, IDC_MOTOR_LED, on ? 1 : 0);
+        if (ZqDecodeStatus(handle, status, kStatusFaultLed)) CheckDlgButton(panel, IDC_MOTOR_LED, 2);
+    }
+    return 0;
+}

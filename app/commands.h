@@ -1,0 +1,19 @@
+// The main window's command side: menu and accelerator commands, the File
+// popup's enabling, and the 110 ms status timer.
+#pragma once
+#include "app_state.h"
+
+LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM lParam);
+LRESULT OnStatusTimer(HWND window);
+// Returns true when handled (the File popup); false for default processing.
+bool OnMainInitMenuPopup(HWND window, WPARAM wParam, LPARAM lParam);
+
+// Message 1025 to sliders 215, 216 and 217 of the panel, in that order.
+void RefreshSliders(const AppState& state);
+// Forces the timer to rewrite the axis readout and recompute the decimals.
+void ResetAxisReadout();
+// Sends the main window WM_SIZE for its current client size.
+void Relayout(HWND mainWindow);
+// Number of decimals of the position readout for an axis scale; negative when
+// it cannot be computed (the readout then uses the default precision).
+int PositionDecimals(double scale);

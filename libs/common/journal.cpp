@@ -1,0 +1,91 @@
+// Call journal writer (see journal.h).
+#include "journal.h"
+
+#include <windows.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace zqjournal {
+
+namespace {
+
+bool JournalPath(char* path, DWORD size) {
+    DWORD n = GetEnvironmentVariableA("ZQSIM_JOURNAL", path, size);
+    return n > 0 && n < size;
+}
+
+}  // namespace
+
+std::string FormatDouble(double value) {
+    if (std::isnan(value)) return "nan";
+    if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
+    char buffer[40];
+    for (int precision = 1; precision <= 17; ++precision) {
+        std::snprintf(buffer, sizeof buffer, "%.*g", precision, value);
+        if (std::strtod(buffer, nullptr) == value) break;
+    }
+    return buffer;
+}
+
+Line::Line(const char* name) {
+    char path[MAX_PATH];
+    enabled_ = JournalPath(path, sizeof path);
+    if (enabled_) {
+        text_ = name;
+        text_ += '(';
+    }
+}
+
+Line::~Line() {
+    if (!enabled_) return;
+    text_ += ")\r\n";
+    char path[MAX_PATH];
+    if (!JournalPath(path, sizeof path)) return;
+    // FILE_APPEND_DATA makes every write land at the end, so both libraries can
+    // write to one journal without losing lines.
+    HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(file, text_.data(), static_cast<DWORD>(text_.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+void Line::Separator() {
+    if (!first_) text_ += ", ";
+    first_ = false;
+}
+
+Line& Line::Int(long long value) {
+    if (enabled_) { Separator(); text_ += std::to_string(value); }
+    return *this;
+}
+
+Line& Line::Double(double value) {
+    if (enabled_) { Separator(); text_ += FormatDouble(value); }
+    return *this;
+}
+
+Line& Line::Str(const char* text) {
+    if (!enabled_) return *this;
+    Separator();
+    if (!text) { text_ += "null"; return *this; }
+    text_ += '"';
+    text_ += text;
+    text_ += '"';
+    return *this;
+}
+
+Line& Line::Window(const void* window) {
+    if (enabled_) { Separator(); text_ += window ? "hwnd" : "null"; }
+    return *this;
+}
+
+Line& Line::Ptr(const void* pointer) {
+    if (enabled_) { Separator(); text_ += pointer ? "&" : "null"; }
+    return *this;
+}
+
+}  // namespace zqjournal

@@ -1,0 +1,35 @@
+// Call journal shared by the controller libraries: when the environment variable
+// ZQSIM_JOURNAL names a file, every exported call appends one line
+//   Name(arg, arg, ...)
+// with integers in decimal, doubles in shortest round-trip form, strings in
+// double quotes, window handles as hwnd, record and output pointers as & and
+// null pointers as null. Each line is appended and flushed at once.
+#pragma once
+#include <string>
+
+namespace zqjournal {
+
+// Shortest text that reads back as the same double ("15", "0.1", "1e-05").
+std::string FormatDouble(double value);
+
+class Line {
+public:
+    explicit Line(const char* name);
+    ~Line();
+    Line(const Line&) = delete;
+    Line& operator=(const Line&) = delete;
+
+    Line& Int(long long value);
+    Line& Double(double value);
+    Line& Str(const char* text);
+    Line& Window(const void* window);
+    Line& Ptr(const void* pointer);
+
+private:
+    void Separator();
+    std::string text_;
+    bool first_ = true;
+    bool enabled_;
+};
+
+}  // namespace zqjournal

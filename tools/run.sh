@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Starts Loopsmith under Wine on the built-in simulated controller bench.
+set -eu
+build="$1"; shift || true
+source "$(dirname "$0")/wine-env.sh" "$build"
+trap loopsmith_wine_cleanup EXIT
+"$(dirname "$0")/wine-run.sh" "$(cd "$build/bin" && pwd)/Loopsmith.exe" "$@"

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Runs the whole test suite headless: a private Xvfb display and Wine prefix.
+set -u
+build="$1"; shift || true
+unset DISPLAY
+source "$(dirname "$0")/wine-env.sh" "$build" headless
+trap loopsmith_wine_cleanup EXIT
+cd "$build"
+ctest --output-on-failure -j "${CTEST_JOBS:-2}" "$@"
