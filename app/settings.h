@@ -11,3 +11,11 @@ int SaveSettings(AppState& state);
 int LoadAxisSettings(HWND mainWindow);
 // 1, or 0 when the key cannot be created.
 int SaveAxisSettings(HWND mainWindow);
+
+// Byte-wise comparison of a stored "Version" with the version this program
+// writes: negative when older (the plot panes' settings are then not loaded).
+int CompareVersion(const char* stored);
+// The load defaults of the global settings.
+void ApplyLoadDefaults(AppState& state);
+// Slider limits that are not 0 <= lower < upper <= 100 become 0 and 100.
+void ValidateLimits(GainChannel& channel);
