@@ -9,5 +9,29 @@ void RunStepTest(HWND mainWindow, int plus);
 int FetchCapture(HWND mainWindow, int axis, double startTarget, double startOptimal,
                  double startAuxiliary, int plus);
 // Sets SampleCount and SamplePeriod of settings; 0.0 when RecordTime can be kept,
-// otherwise the longest record time in seconds the axis can capture.
+// otherwise the longest record time in seconds the axis can capture. When the
+// axis's servo period cannot be determined, SamplePeriod is set to 0.0 and
+// SampleCount to 1 (the start sample only); RunStepTest then refuses to run.
 double LimitRecordTime(TestSettings& settings, short handle, unsigned short axis, int advanced);
+
+// What LimitRecordTime decides, from plain values.
+struct RecordTimeFit {
+    int sampleCount = 1;
+    double samplePeriod = 0.0;
+    double result = 0.0;  // 0.0: the record time fits; else the longest that does
+};
+// servoPeriod p0 in seconds, bufferSize B in points, advanced: the capture
+// period can be set to a multiple of the servo period. A servo period that is
+// not positive gives samplePeriod 0.0, sampleCount 1, result 0.0.
+RecordTimeFit FitRecordTime(double recordTime, double servoPeriod, int bufferSize, bool advanced);
+
+// The servo period used for capturing: the period of the axis's update rate, or
+// its high-rate period when the update rate selects none; 0.0 when neither is positive.
+double CaptureServoPeriod(short handle, unsigned short axis, double highRatePeriod);
+
+// Milliseconds to wait for the capture: trunc((recordTime + delay) x 1000 + 25),
+// never negative and never INFINITE, whatever the inputs.
+DWORD CaptureWaitMs(double recordTime, double delay);
+
+// The stride between stored capture points: Sampling below 1 counts as 1.
+int EffectiveSampling(int sampling);
