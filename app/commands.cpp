@@ -116,8 +116,9 @@ void Print(HWND window, AppState& s) {
     char* system = nullptr;
     FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
                    nullptr, error, 0x400, reinterpret_cast<LPSTR>(&system), 0, nullptr);
-    char text[512];
-    std::snprintf(text, sizeof text, "%s", system ? system : "");
+    char text[260];
+    if (system) std::snprintf(text, sizeof text, "%s", system);
+    else std::snprintf(text, sizeof text, "The report could not be printed (error %lu).", error);
     MessageBoxA(nullptr, text, "Printer Error", MB_ICONINFORMATION);
     if (system) LocalFree(system);
 }

@@ -1,0 +1,23 @@
+// The text of the printed test report: title, the "Test Parameters" and
+// "Axis Configuration" columns, and the footer.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "../app/app_state.h"
+
+// Draws the report text on the page that the print job has started (MM_TEXT).
+void DrawReport(HDC dc, AppState& state);
+// The same for a page of H x V device pixels given by the caller.
+void DrawReportOnPage(HDC dc, AppState& state, int H, int V);
+
+// "%-10g sec (Low)" and friends, or "Unknown" for any other update rate.
+std::string LoopRateText(int updateRate, double low, double medium, double high);
+// "Trapezoidal", "S-Curve", "Parabolic" or "Unknown", by the 16-bit profile code.
+const char* ProfileName(int code);
+// The "Final Position" value: element SampleCount - 1 of the Actual samples,
+// the last stored sample when there are fewer, or empty when there are none.
+std::string FinalPositionText(const SampleSequence* actual, int sampleCount);
+
+extern const char kReportWebAddress[];

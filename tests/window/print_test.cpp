@@ -1,0 +1,189 @@
+// Printing: the report text on a 4800 x 6600 page recorded in a metafile, the
+// refusal without test data, the print dialog's request, a failing printer
+// and the cancel dialog.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "app_fixture.h"
+#include "emf_text.h"
+#include "print/print_job.h"
+#include "print/report_layout.h"
+#include "resources/app_ids.h"
+#include "responder.h"
+#include "screenshot.h"
+
+namespace {
+
+class PrintTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_NE(app.Start(), nullptr); }
+    IsolatedRegistry registry;
+    LoopsmithApp app;
+};
+
+TEST_F(PrintTest, ReportTextStandsWhereThePageLayoutPutsIt) {
+    AppState& s = app.State();
+    s.LastTest.Distance = 1000;
+    s.LastTest.Delay = 0;
+    s.LastTest.RecordTime = 0.5;
+    s.LastTest.SampleCount = 512;
+    s.LastTest.SamplePeriod = 0.0005;
+    s.LastTest.Cycle = 0;
+    s.LastTest.Dwell = 0.25;
+    SampleSequence* actual = ChannelFor(s, Channel::Actual, 0);
+    for (int i = 0; i < 512; ++i) actual->Append(i == 511 ? 99.875 : i);
+
+    HDC dc = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(dc, nullptr);
+    HGDIOBJ entryFont = GetCurrentObject(dc, OBJ_FONT);
+    TEXTMETRICA tm;
+    GetTextMetricsA(dc, &tm);
+    DrawReportOnPage(dc, s, 4800, 6600);
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), entryFont);  // the entry font is selected again
+    HENHMETAFILE emf = CloseEnhMetaFile(dc);
+    std::vector<DrawnText> texts = MetafileTexts(emf);
+    DeleteEnhMetaFile(emf);
+
+    const DrawnText* left = FindDrawn(texts, "Test Parameters");
+    const DrawnText* right = FindDrawn(texts, "Axis Configuration");
+    ASSERT_TRUE(left && right);
+    EXPECT_EQ(left->x, 960);
+    EXPECT_EQ(left->y, 4488);
+    EXPECT_EQ(right->x, 2640);
+    EXPECT_EQ(right->y, 4488);
+
+    // Rows: labels at the column's x, values 24 body-font character widths right,
+    // each label on its own value's line.
+    const DrawnText* distance = FindDrawn(texts, "Move Distance");
+    const DrawnText* distanceValue = FindDrawn(texts, "1000      ");
+    ASSERT_TRUE(distance && distanceValue);
+    EXPECT_EQ(distance->x, 960);
+    EXPECT_EQ(distanceValue->y, distance->y);
+    EXPECT_GT(distanceValue->x, 960);
+    EXPECT_TRUE(FindDrawn(texts, "0.25       sec"));
+    EXPECT_TRUE(FindDrawn(texts, "512"));
+    EXPECT_TRUE(FindDrawn(texts, "no"));
+    EXPECT_TRUE(FindDrawn(texts, "1 "));  // "%-2d" of axis 1
+    EXPECT_TRUE(FindDrawn(texts, "    Capture Points"));
+    const DrawnText* finalValue = FindDrawn(texts, "99.875    ");
+    const DrawnText* finalLabel = FindDrawn(texts, "Final Position");
+    ASSERT_TRUE(finalValue && finalLabel);
+    EXPECT_EQ(finalValue->y, finalLabel->y);
+
+    // The left column's rows step by LH (twice before rows 3 and 6) and end 13
+    // steps below the first; the right
+    // column's last row stands 14 steps below its first.
+    const DrawnText* date = FindDrawn(texts, "Test Date");
+    const DrawnText* dwell = FindDrawn(texts, "Cycle Dwell");
+    const DrawnText* gain = FindDrawn(texts, "Proportional Gain");
+    const DrawnText* error = FindDrawn(texts, "Max. Following Error");
+    ASSERT_TRUE(date && dwell && gain && error);
+    EXPECT_EQ(date->y, gain->y);
+    EXPECT_GT(date->y, 4488);
+    double lh = (dwell->y - date->y) / 13.0;
+    EXPECT_NEAR(error->y - gain->y, 14 * lh, 1.0);
+    EXPECT_NEAR(distance->y - date->y, 7 * lh, 1.0);
+
+    const DrawnText* title = FindDrawn(texts, "Step Response Plot");
+    const DrawnText* version = FindDrawn(texts, "Quelmont Loopsmith Program Version 2.7.0.217");
+    const DrawnText* web = FindDrawn(texts, kReportWebAddress);
+    ASSERT_TRUE(title && version && web);
+    EXPECT_LT(title->y, 6600 * 5 / 100);          // above the plots, which start at 5 %
+    EXPECT_GT(version->y, error->y);              // the footer below both columns
+    EXPECT_GT(web->y, version->y);
+    EXPECT_LT(web->y, 6600);
+}
+
+int g_dialogs = 0;
+PRINTDLGA g_request;
+BOOL WINAPI NoPrinter(LPPRINTDLGA request) {
+    ++g_dialogs;
+    g_request = *request;
+    return FALSE;
+}
+
+TEST_F(PrintTest, WithoutTestDataRefusesBeforeAnyDialog) {
+    Responder r;
+    g_dialogs = 0;
+    PrintDlgFunction = NoPrinter;
+    app.State().TestDone = 0;
+    app.Command(IDM_PRINT);
+    PrintDlgFunction = PrintDlgA;
+    EXPECT_EQ(g_dialogs, 0);
+    ASSERT_EQ(r.Records().size(), 1u);
+    EXPECT_EQ(r.Records()[0].text, "Cannot print - No tests have been performed");
+    EXPECT_EQ(r.Records()[0].caption, "Print Error");
+    EXPECT_EQ(r.Records()[0].style, static_cast<UINT>(MB_ICONERROR | MB_OK));
+    EXPECT_EQ(r.Records()[0].owner, app.Main());
+}
+
+TEST_F(PrintTest, CancelledPrintDialogPrintsNothingAndSaysNothing) {
+    Responder r;
+    g_dialogs = 0;
+    PrintDlgFunction = NoPrinter;
+    app.State().TestDone = 1;
+    EXPECT_EQ(PrintTestReport(app.Main()), 0u);
+    app.Command(IDM_PRINT);
+    PrintDlgFunction = PrintDlgA;
+    EXPECT_EQ(g_dialogs, 2);
+    EXPECT_TRUE(r.Records().empty());
+    EXPECT_EQ(g_request.lStructSize, 66u);
+    EXPECT_EQ(g_request.hwndOwner, app.Main());
+    EXPECT_EQ(g_request.Flags, 0x10Cu);
+    EXPECT_TRUE(IsWindowEnabled(app.Main()));
+}
+
+// A "printer" whose StartDocA fails: a metafile DC has no spooler behind it.
+BOOL WINAPI FailingPrinter(LPPRINTDLGA request) {
+    request->hDC = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
+    request->hDevMode = GlobalAlloc(GMEM_MOVEABLE, 16);
+    request->hDevNames = GlobalAlloc(GMEM_MOVEABLE, 16);
+    return TRUE;
+}
+
+TEST_F(PrintTest, FailingStartDocIsReportedAndLeavesTheWindowUsable) {
+    Responder r;
+    PrintDlgFunction = FailingPrinter;
+    app.State().TestDone = 1;
+    app.Command(IDM_PRINT);
+    PrintDlgFunction = PrintDlgA;
+    EXPECT_TRUE(IsWindowEnabled(app.Main()));
+    EXPECT_EQ(CancelDialog, nullptr);
+    // The cancel dialog came and went; then the error box with the system's text.
+    ASSERT_EQ(r.Records().size(), 2u);
+    EXPECT_EQ(r.Records()[0].caption, "Printing");
+    const DialogRecord& box = r.Records()[1];
+    EXPECT_EQ(box.caption, "Printer Error");
+    EXPECT_FALSE(box.text.empty());
+    EXPECT_EQ(box.style, static_cast<UINT>(MB_ICONINFORMATION | MB_OK));
+    EXPECT_EQ(box.owner, nullptr);
+}
+
+TEST_F(PrintTest, CancelButtonStopsTheJobAndEnablesTheMainWindowAtOnce) {
+    HWND main = app.Main();
+    EnableWindow(main, FALSE);
+    UserAbort = 0;
+    CancelDialog = CreateDialogParamA(GetModuleHandleA(nullptr), "PrintDialog", main, PrintCancelDialogProc, 0);
+    ASSERT_NE(CancelDialog, nullptr);
+    char caption[32];
+    GetWindowTextA(CancelDialog, caption, sizeof caption);
+    EXPECT_STREQ(caption, "Printing");
+    EXPECT_NE(GetDlgItem(CancelDialog, IDCANCEL), nullptr);
+    MENUITEMINFOA item = {sizeof item, MIIM_STATE};
+    GetMenuItemInfoA(GetSystemMenu(CancelDialog, FALSE), SC_CLOSE, FALSE, &item);
+    EXPECT_TRUE(item.fState & MFS_GRAYED);
+    SaveWindowScreenshot(CancelDialog, "print_cancel_dialog");
+    HWND dialog = CancelDialog;
+
+    EXPECT_TRUE(PrintAbortProc(nullptr, 0));  // nothing pressed yet: spooling goes on
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    EXPECT_FALSE(PrintAbortProc(nullptr, 0));  // the pump delivers the click
+    EXPECT_EQ(UserAbort, 1);
+    EXPECT_TRUE(IsWindowEnabled(main));
+    EXPECT_FALSE(IsWindow(dialog));
+    EXPECT_EQ(CancelDialog, nullptr);
+    EXPECT_FALSE(PrintAbortProc(nullptr, 0));
+}
+
+}  // namespace
