@@ -32,8 +32,12 @@ TEST_P(LoaderFailure, ShowsVersionMessageAndExitsWithZero) {
     ASSERT_TRUE(program.Started());
     HWND box = program.WaitWindow("#32770", 20000);
     ASSERT_NE(box, nullptr) << "no message box appeared";
-    Sleep(300);  // let it paint: its icon is read from the screen
+    // The icon is read from the screen: give a busy machine time to paint it.
     DialogRecord r = DescribeDialog(box);
+    for (int i = 0; i < 50 && (r.style & MB_ICONMASK) == 0; ++i) {
+        Sleep(100);
+        r = DescribeDialog(box);
+    }
     EXPECT_EQ(r.caption, "Loopsmith");
     EXPECT_EQ(r.text, "This application requires version 350\nor later of the Zephmill Dialogs!");
     EXPECT_EQ(r.style, static_cast<UINT>(MB_ICONERROR | MB_OK));
