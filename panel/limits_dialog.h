@@ -5,3 +5,17 @@
 
 // Runs the modal dialog for the gains in state.LimitsDialogMask; 1 after OK, 0 otherwise.
 INT_PTR RunLimitsDialog(HWND owner, AppState& state);
+
+// Opens the dialog's help topic; tests replace it to see the call.
+extern BOOL (WINAPI *LimitsHelpFunction)(HWND window, LPCSTR file, UINT command, ULONG_PTR data);
+
+// Limits of one gain's slider window, in percent.
+struct GainLimitPair {
+    double Upper;
+    double Lower;
+};
+
+// Checks limits of P, I and D (in that order) against each other, against 0..100
+// and against the gains' current percents. Returns the message of the first check
+// that fails, or nullptr when all pass.
+const char* CheckGainLimits(const GainLimitPair limits[3], const double percents[3]);
