@@ -1,0 +1,284 @@
+// Gain slider windows in the running main window: children, layout, trackbar
+// moves writing the gain, messages 1025/1026, zoom buttons and the configure button.
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app_fixture.h"
+#include "gain_sliders.h"
+#include "journal.h"
+#include "panel/gain_slider.h"
+#include "resources/limits_dialog_ids.h"
+#include "resources/panel_ids.h"
+#include "responder.h"
+#include "screenshot.h"
+
+namespace {
+
+int g_beeps = 0;
+BOOL WINAPI CountBeep(UINT type) {
+    if (type == MB_ICONEXCLAMATION) ++g_beeps;
+    return TRUE;
+}
+
+struct TipsFound {
+    HWND slider;
+    std::vector<std::pair<int, std::string>> tips;
+    UINT flags = 0;
+};
+
+// Collects the tools of the tooltip control whose tools are children of the slider.
+BOOL CALLBACK CollectTips(HWND window, LPARAM lParam) {
+    auto* found = reinterpret_cast<TipsFound*>(lParam);
+    char cls[64];
+    GetClassNameA(window, cls, sizeof cls);
+    if (lstrcmpiA(cls, TOOLTIPS_CLASSA) != 0) return TRUE;
+    int n = static_cast<int>(SendMessageA(window, TTM_GETTOOLCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i) {
+        char text[80] = {};
+        TOOLINFOA info = {};
+        info.cbSize = 48;
+        info.lpszText = text;
+        SendMessageA(window, TTM_ENUMTOOLSA, i, reinterpret_cast<LPARAM>(&info));
+        if (GetParent(info.hwnd) != found->slider) break;
+        EXPECT_EQ(info.uId, reinterpret_cast<UINT_PTR>(info.hwnd));
+        found->flags |= info.uFlags;
+        found->tips.push_back({GetDlgCtrlID(info.hwnd), text});
+    }
+    return TRUE;
+}
+
+class GainSliderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(app.Start(), nullptr);
+        s = &app.State();
+        for (int id : {IDC_SLIDER_P, IDC_SLIDER_I, IDC_SLIDER_D}) ASSERT_NE(PanelSlider(app, id), nullptr);
+        SliderBeepFunction = CountBeep;
+        g_beeps = 0;
+    }
+    void TearDown() override { SliderBeepFunction = MessageBeep; }
+
+    HWND Slider(int id) { return PanelSlider(app, id); }
+    static std::string Text(HWND slider, int id) {
+        char text[64] = {};
+        GetDlgItemTextA(slider, id, text, sizeof text);
+        return text;
+    }
+    static int ThumbOf(HWND slider) {
+        return static_cast<int>(SendDlgItemMessageA(slider, IDC_SLIDER_TRACKBAR, TBM_GETPOS, 0, 0));
+    }
+    // The trackbar moved to position pos, as a drag reports it.
+    static void Drag(HWND slider, int pos, int code = TB_THUMBTRACK) {
+        HWND trackbar = GetDlgItem(slider, IDC_SLIDER_TRACKBAR);
+        SendMessageA(trackbar, TBM_SETPOS, TRUE, pos);
+        SendMessageA(slider, WM_VSCROLL, MAKEWPARAM(code, pos), reinterpret_cast<LPARAM>(trackbar));
+    }
+    std::string Call(const char* name, int axis, const char* value) const {
+        return std::string(name) + "(" + std::to_string(s->ControllerHandle) + ", " + std::to_string(axis) + ", " +
+               value + ")";
+    }
+    std::vector<std::string> Writes() const {
+        return Journal::Filter(journal.Since(), {"ZqSetGain", "ZqSetFilterConfig"});
+    }
+
+    IsolatedRegistry registry;
+    Journal journal{"gain_slider"};
+    LoopsmithApp app;
+    AppState* s = nullptr;
+};
+
+TEST_F(GainSliderTest, CreatesItsChildrenTrackbarFontsAndTips) {
+    HWND p = Slider(IDC_SLIDER_P);
+    const struct { int id; const char* cls; const char* text; DWORD style; } children[] = {
+        {500, "msctls_trackbar32", nullptr, 0x50000003},
+        {501, "Button", "+", 0x50000000},
+        {502, "Button", "P", 0x50000000},
+        {503, "Button", "\x96", 0x50000000},
+        {505, "Static", nullptr, 0x50000002},
+        {507, "Static", nullptr, 0x50000002},
+        {506, "Static", nullptr, 0x50000002},
+        {504, "ZQDLG_ReadoutWindowClass", nullptr, 0x50000001},
+    };
+    for (const auto& c : children) {
+        HWND child = GetDlgItem(p, c.id);
+        ASSERT_NE(child, nullptr) << c.id;
+        char cls[64];
+        GetClassNameA(child, cls, sizeof cls);
+        EXPECT_EQ(lstrcmpiA(cls, c.cls), 0) << c.id << " " << cls;
+        EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(child, GWL_STYLE)), c.style) << c.id;
+        if (c.text) {
+            EXPECT_EQ(Text(p, c.id), c.text) << c.id;
+        }
+    }
+    // Creation order is the order of the table.
+    HWND child = GetWindow(p, GW_CHILD);
+    for (const auto& c : children) {
+        ASSERT_NE(child, nullptr);
+        EXPECT_EQ(GetDlgCtrlID(child), c.id);
+        child = GetWindow(child, GW_HWNDNEXT);
+    }
+    EXPECT_EQ(Text(Slider(IDC_SLIDER_I), IDC_SLIDER_CONFIGURE), "I");
+    EXPECT_EQ(Text(Slider(IDC_SLIDER_D), IDC_SLIDER_CONFIGURE), "D");
+
+    HWND trackbar = GetDlgItem(p, IDC_SLIDER_TRACKBAR);
+    EXPECT_EQ(SendMessageA(trackbar, TBM_GETRANGEMIN, 0, 0), 0);
+    EXPECT_EQ(SendMessageA(trackbar, TBM_GETRANGEMAX, 0, 0), 1000);
+    EXPECT_EQ(SendMessageA(trackbar, TBM_GETNUMTICS, 0, 0), 11);  // 0, 100, ..., 1000
+
+    // The small controls share the slider's own 12-pixel Arial font.
+    HFONT own = reinterpret_cast<HFONT>(SendDlgItemMessageA(p, IDC_SLIDER_ZOOM_IN, WM_GETFONT, 0, 0));
+    ASSERT_NE(own, nullptr);
+    LOGFONTA lf = {};
+    GetObjectA(own, sizeof lf, &lf);
+    EXPECT_EQ(lf.lfHeight, 12);
+    EXPECT_EQ(lf.lfWeight, 400);
+    EXPECT_STREQ(lf.lfFaceName, "Arial");
+    for (int id : {IDC_SLIDER_ZOOM_OUT, IDC_SLIDER_UPPER, IDC_SLIDER_MIDDLE, IDC_SLIDER_LOWER})
+        EXPECT_EQ(reinterpret_cast<HFONT>(SendDlgItemMessageA(p, id, WM_GETFONT, 0, 0)), own) << id;
+    // A font sent to the slider goes to the configure button only.
+    HFONT sent = reinterpret_cast<HFONT>(GetStockObject(ANSI_VAR_FONT));
+    EXPECT_EQ(SendMessageA(p, WM_SETFONT, reinterpret_cast<WPARAM>(sent), FALSE), 0);
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendDlgItemMessageA(p, IDC_SLIDER_CONFIGURE, WM_GETFONT, 0, 0)), sent);
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendDlgItemMessageA(p, IDC_SLIDER_ZOOM_IN, WM_GETFONT, 0, 0)), own);
+
+    // One tooltip control carries the four tips, each tool being the control itself.
+    TipsFound found{p, {}};
+    EnumThreadWindows(GetCurrentThreadId(), CollectTips, reinterpret_cast<LPARAM>(&found));
+    const std::vector<std::pair<int, std::string>> tips = {
+        {501, "Zoom In"}, {503, "Zoom Out"}, {502, "Configure Slider"}, {504, "Current Controller Gain Setting"}};
+    EXPECT_EQ(found.tips, tips);
+    EXPECT_EQ(found.flags & (TTF_IDISHWND | TTF_CENTERTIP | TTF_SUBCLASS),
+              static_cast<UINT>(TTF_IDISHWND | TTF_CENTERTIP | TTF_SUBCLASS));
+}
+
+TEST_F(GainSliderTest, SizePlacesTheChildren) {
+    HWND p = Slider(IDC_SLIDER_P);
+    SetWindowPos(p, nullptr, 0, 0, 60, 328, SWP_NOMOVE | SWP_NOZORDER);
+    const struct { int id, x, y, w, h; } places[] = {
+        {501, 46, 2, 14, 14}, {502, 2, 2, 44, 28}, {503, 46, 16, 14, 14}, {505, 32, 32, 26, 16},
+        {507, 32, 162, 26, 16}, {506, 32, 290, 26, 16}, {500, 2, 28, 30, 280}, {504, 2, 308, 56, 16},
+    };
+    for (const auto& c : places) {
+        RECT r = RectInParent(GetDlgItem(p, c.id));
+        EXPECT_EQ(r.left, c.x) << c.id;
+        EXPECT_EQ(r.top, c.y) << c.id;
+        EXPECT_EQ(r.right - r.left, c.w) << c.id;
+        EXPECT_EQ(r.bottom - r.top, c.h) << c.id;
+    }
+}
+
+TEST_F(GainSliderTest, UnusableLimitsAreResetBeforeTheyDivide) {
+    HWND p = Slider(IDC_SLIDER_P);
+    const struct { double lower, upper; } limits[] = {{50, 50}, {80, 20}, {-10, 50}, {0, 250}, {NAN, 60}};
+    for (const auto& l : limits) {
+        s->PropGain.LowerLimit = l.lower;
+        s->PropGain.UpperLimit = l.upper;
+        double percent = 40;
+        EXPECT_EQ(SendMessageA(p, SLM_SETPERCENT, 0, reinterpret_cast<LPARAM>(&percent)), 1) << l.lower;
+        EXPECT_EQ(s->PropGain.LowerLimit, 0.0);
+        EXPECT_EQ(s->PropGain.UpperLimit, 100.0);
+        EXPECT_EQ(ThumbOf(p), 600);
+
+        s->PropGain.LowerLimit = l.lower;
+        s->PropGain.UpperLimit = l.upper;
+        Drag(p, 250);
+        EXPECT_DOUBLE_EQ(s->PropGain.Percent, 75.0) << l.lower;
+
+        s->PropGain.LowerLimit = l.lower;
+        s->PropGain.UpperLimit = l.upper;
+        SendMessageA(GetDlgItem(p, IDC_SLIDER_ZOOM_IN), BM_CLICK, 0, 0);
+        EXPECT_EQ(s->PropGain.LowerLimit, 50.0) << l.lower;
+        EXPECT_EQ(s->PropGain.UpperLimit, 100.0) << l.lower;
+    }
+}
+
+TEST_F(GainSliderTest, ZoomButtonsChangeTheWindowNotTheGain) {
+    HWND p = Slider(IDC_SLIDER_P);
+    const struct {
+        int button;
+        double percent, upper, lower;
+        double newUpper, newLower;
+        const char* labels[3];  // upper, middle, lower
+        int thumb, beeps;
+    } cases[] = {
+        {IDC_SLIDER_ZOOM_IN, 50, 100, 0, 75, 25, {" 75%", " 50%", " 25%"}, 500, 0},
+        {IDC_SLIDER_ZOOM_IN, 90, 100, 0, 100, 50, {"100%", " 75%", " 50%"}, 200, 0},
+        {IDC_SLIDER_ZOOM_IN, 5, 100, 0, 50, 0, {" 50%", " 25%", "0.00%"}, 900, 0},
+        {IDC_SLIDER_ZOOM_IN, 5, 10, 0, 7.5, 2.5, {"7.50%", "5.00%", "2.50%"}, 500, 0},
+        {IDC_SLIDER_ZOOM_IN, 0.05, 0.1, 0, 0.1, 0, {"0.10%", "0.05%", "0.00%"}, 500, 1},
+        {IDC_SLIDER_ZOOM_OUT, 50, 75, 25, 100, 0, {"100%", " 50%", "0.00%"}, 500, 0},
+        {IDC_SLIDER_ZOOM_OUT, 90, 100, 80, 100, 60, {"100%", " 80%", " 60%"}, 250, 0},
+        {IDC_SLIDER_ZOOM_OUT, 50, 100, 0, 100, 0, {"100%", " 50%", "0.00%"}, 500, 1},
+    };
+    for (const auto& c : cases) {
+        s->PropGain.Percent = c.percent;
+        s->PropGain.UpperLimit = c.upper;
+        s->PropGain.LowerLimit = c.lower;
+        g_beeps = 0;
+        journal.Mark();
+        SendMessageA(GetDlgItem(p, c.button), BM_CLICK, 0, 0);
+        EXPECT_DOUBLE_EQ(s->PropGain.UpperLimit, c.newUpper) << c.percent;
+        EXPECT_DOUBLE_EQ(s->PropGain.LowerLimit, c.newLower) << c.percent;
+        EXPECT_EQ(g_beeps, c.beeps) << c.percent;
+        EXPECT_DOUBLE_EQ(s->PropGain.Percent, c.percent);
+        EXPECT_TRUE(Writes().empty());
+        if (c.beeps) continue;  // a beep changes nothing on the screen either
+        EXPECT_EQ(Text(p, IDC_SLIDER_UPPER), c.labels[0]) << c.percent;
+        EXPECT_EQ(Text(p, IDC_SLIDER_MIDDLE), c.labels[1]) << c.percent;
+        EXPECT_EQ(Text(p, IDC_SLIDER_LOWER), c.labels[2]) << c.percent;
+        EXPECT_EQ(ThumbOf(p), c.thumb) << c.percent;
+    }
+    // A command that does not come from a control is ignored.
+    s->PropGain.UpperLimit = 100;
+    s->PropGain.LowerLimit = 0;
+    SendMessageA(p, WM_COMMAND, IDC_SLIDER_ZOOM_IN, 0);
+    EXPECT_EQ(s->PropGain.UpperLimit, 100.0);
+}
+
+TEST_F(GainSliderTest, ConfigureOpensTheLimitsDialogForItsOwnGain) {
+    const struct { int slider, mask; } cases[] = {
+        {IDC_SLIDER_P, 1}, {IDC_SLIDER_I, 2}, {IDC_SLIDER_D, 4}};
+    for (const auto& c : cases) {
+        Responder responder;
+        std::vector<int> enabled;
+        responder.Handle([&](HWND dialog) {
+            for (int g : {IDC_PID_P_GROUP, IDC_PID_I_GROUP, IDC_PID_D_GROUP}) {
+                int n = 0;
+                for (int id = g; id < g + PID_GROUP_SIZE; ++id) n += IsWindowEnabled(GetDlgItem(dialog, id)) ? 1 : 0;
+                enabled.push_back(n);
+            }
+            PressButton(dialog, IDCANCEL);
+        });
+        s->LimitsDialogMask = 7;
+        SendMessageA(GetDlgItem(Slider(c.slider), IDC_SLIDER_CONFIGURE), BM_CLICK, 0, 0);
+        ASSERT_EQ(responder.Records().size(), 1u);
+        EXPECT_EQ(responder.Records()[0].caption, "PID Setup");
+        EXPECT_EQ(s->LimitsDialogMask, c.mask);
+        std::vector<int> expected;
+        for (int bit : {1, 2, 4}) expected.push_back(bit == c.mask ? PID_GROUP_SIZE : 0);
+        EXPECT_EQ(enabled, expected) << c.mask;
+    }
+}
+
+TEST_F(GainSliderTest, Screenshot) {
+    HWND main = app.Main();
+    SetWindowPos(main, nullptr, 0, 0, 900, 700, SWP_NOMOVE | SWP_NOZORDER);
+    s->PropGain.FullScale = s->IntGain.FullScale = s->DerGain.FullScale = 20.0;
+    const double percents[3] = {62.5, 7.5, 100};
+    for (int k = 0; k < 3; ++k) {
+        HWND w = Slider(IDC_SLIDER_P + k);
+        SetWindowPos(w, nullptr, 0, 0, 60, ClientSize(app.Panel()).cy - 272, SWP_NOMOVE | SWP_NOZORDER);
+        SendMessageA(w, SLM_SETPERCENT, 0, reinterpret_cast<LPARAM>(&percents[k]));
+    }
+    SendMessageA(GetDlgItem(Slider(IDC_SLIDER_I), IDC_SLIDER_ZOOM_IN), BM_CLICK, 0, 0);
+    PumpMessages(100);
+    EXPECT_FALSE(SaveWindowScreenshot(app.Panel(), "gain_sliders").empty());
+}
+
+}  // namespace
