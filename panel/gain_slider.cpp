@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <new>
 
 #include "../app/connection.h"
 #include "../controller/zq_library.h"
@@ -242,7 +243,9 @@ LRESULT OnCreate(HWND window, const CREATESTRUCTA* cs) {
     lf.lfHeight = 12;
     lf.lfWeight = 400;
     lstrcpyA(lf.lfFaceName, "Arial");
-    auto* s = new SliderState{data->Channel, CreateFontIndirectA(&lf), data->GainId, data->State};
+    auto* s = new (std::nothrow) SliderState{data->Channel, nullptr, data->GainId, data->State};
+    if (!s) return -1;
+    s->Font = CreateFontIndirectA(&lf);
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(s));
 
     char own[16] = {};
