@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace zqjournal {
 
@@ -21,12 +22,15 @@ bool JournalPath(char* path, DWORD size) {
 std::string FormatDouble(double value) {
     if (std::isnan(value)) return "nan";
     if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
+    // The shortest text that reads back as the value: 20 is "20", not "2e+01".
+    std::string best;
     char buffer[40];
     for (int precision = 1; precision <= 17; ++precision) {
         std::snprintf(buffer, sizeof buffer, "%.*g", precision, value);
-        if (std::strtod(buffer, nullptr) == value) break;
+        if (std::strtod(buffer, nullptr) != value) continue;
+        if (best.empty() || std::strlen(buffer) < best.size()) best = buffer;
     }
-    return buffer;
+    return best.empty() ? std::string(buffer) : best;
 }
 
 Line::Line(const char* name) {
