@@ -1,94 +1,434 @@
-// Simulated motion controller library: a first, minimal bench that opens,
-// describes its controllers and axes, and refuses everything it does not
-// model yet with a "not supported" code.
+// zqapi32.dll: the simulated motion controller. Each export writes its journal
+// line, finds the controller behind the handle, catches the controller's
+// simulated clock up to the wall clock and runs the operation.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <type_traits>
 
-#include "../../controller/zq_functions.h"
-#include "../common/journal.h"
+#include "controller/zq_functions.h"
+#include "libs/common/journal.h"
+#include "sim_config.h"
+#include "sim_controller.h"
+#include "sim_errors.h"
 
 #define ZQEXPORT extern "C" __declspec(dllexport)
 
+using zqsim::Controller;
+
 namespace {
 
-constexpr int kErrNotSupported = -1;
-constexpr int kErrNoController = -2;
-constexpr int kErrBadHandle = -3;
-constexpr int kErrBadArgument = -4;
+struct Library {
+    std::recursive_mutex lock;
+    std::string source;  // what the controllers were built from: "" bench, else file path and text
+    zqsim::SimConfig config;
+    std::string config_error;
+    std::map<int, std::unique_ptr<Controller>> controllers;
+    std::map<int, LARGE_INTEGER> origins;
+    std::map<short, int> handles;  // open handle -> controller id
+    short last_handle = 0;
+};
 
-struct BenchController { int type; int flags; int axes; };
-const BenchController kBench[2] = { {6, 4, 4}, {6, 0, 2} };
+Library& Lib() {
+    static Library lib;
+    return lib;
+}
 
-int ControllerOf(short handle) {
-    return (handle >= 1 && handle <= 2) ? handle - 1 : -1;
+int64_t WallNs(int id) {
+    LARGE_INTEGER now, freq;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&freq);
+    long long ticks = now.QuadPart - Lib().origins[id].QuadPart;
+    return static_cast<int64_t>(static_cast<long double>(ticks) * 1e9L / freq.QuadPart);
+}
+
+// Reads ZQSIM_CONFIG; rebuilds the controllers only when the description changed.
+void LoadConfiguration() {
+    Library& lib = Lib();
+    char path[MAX_PATH];
+    DWORD n = GetEnvironmentVariableA("ZQSIM_CONFIG", path, sizeof path);
+    std::string source;
+    zqsim::SimConfig config;
+    std::string error;
+    if (n == 0 || n >= sizeof path) {
+        config = zqsim::BenchConfig();
+    } else {
+        source = path;
+        std::FILE* f = std::fopen(path, "rb");
+        if (f) {
+            char buf[4096];
+            size_t got;
+            source += '\n';
+            while ((got = std::fread(buf, 1, sizeof buf, f)) > 0) source.append(buf, got);
+            std::fclose(f);
+        }
+        if (!zqsim::LoadConfigFile(path, &config, &error)) {
+            lib.config_error = error;
+            lib.source = "\x01";  // forces a reload at the next open
+            lib.controllers.clear();
+            lib.config = zqsim::SimConfig();
+            return;
+        }
+    }
+    lib.config_error.clear();
+    if (source == lib.source && !lib.controllers.empty()) return;
+    lib.source = source;
+    lib.config = config;
+    lib.controllers.clear();
+    lib.origins.clear();
+}
+
+Controller* Find(short handle) {
+    Library& lib = Lib();
+    auto it = lib.handles.find(handle);
+    if (it == lib.handles.end()) return nullptr;
+    auto c = lib.controllers.find(it->second);
+    if (c == lib.controllers.end()) return nullptr;
+    c->second->AdvanceTo(WallNs(it->second));
+    return c->second.get();
+}
+
+// Runs op on the controller behind handle, under the library lock.
+template <typename Op>
+int With(short handle, Op op) {
+    std::lock_guard<std::recursive_mutex> guard(Lib().lock);
+    Controller* c = Find(handle);
+    if (!c) return zqsim::kErrBadHandle;
+    return op(*c);
 }
 
 }  // namespace
 
+// ---- opening ------------------------------------------------------------
+
 ZQEXPORT short __stdcall ZqOpen(int id, int mode, const char* text) {
     zqjournal::Line("ZqOpen").Int(id).Int(mode).Str(text);
-    if (id < 0 || id > 1) return kErrNoController;
-    return static_cast<short>(id + 1);
+    Library& lib = Lib();
+    std::lock_guard<std::recursive_mutex> guard(lib.lock);
+    if (lib.handles.empty()) LoadConfiguration();
+    if (!lib.config_error.empty()) return zqsim::kErrConfig;
+    const zqsim::ControllerSpec* spec = lib.config.Find(id);
+    if (!spec) return zqsim::kErrNoController;
+    if (spec->open_error != 0) return static_cast<short>(spec->open_error);
+    if (lib.handles.size() >= 256) return zqsim::kErrTooManyHandles;
+    if (!lib.controllers.count(id)) {
+        lib.controllers[id] = std::make_unique<Controller>(*spec);
+        QueryPerformanceCounter(&lib.origins[id]);
+    }
+    // Handle numbers are not reused soon, so a closed handle stays invalid.
+    short h = lib.last_handle;
+    do {
+        h = static_cast<short>(h >= 32767 ? 1 : h + 1);
+    } while (lib.handles.count(h));
+    lib.last_handle = h;
+    lib.handles[h] = id;
+    return h;
 }
 
 ZQEXPORT int __stdcall ZqClose(short handle) {
     zqjournal::Line("ZqClose").Int(handle);
-    return ControllerOf(handle) < 0 ? kErrBadHandle : 0;
+    std::lock_guard<std::recursive_mutex> guard(Lib().lock);
+    return Lib().handles.erase(handle) ? 0 : zqsim::kErrBadHandle;
+}
+
+ZQEXPORT int __stdcall ZqReopen(short handle, int flags) {
+    zqjournal::Line("ZqReopen").Int(handle).Int(flags);
+    return With(handle, [](Controller&) { return 0; });
+}
+
+ZQEXPORT int __stdcall ZqReset(short handle, int flags) {
+    zqjournal::Line("ZqReset").Int(handle).Int(flags);
+    return With(handle, [](Controller& c) { return c.Reset(); });
 }
 
 ZQEXPORT int __stdcall ZqTranslateErrorEx(int code, char* buffer, int size) {
     zqjournal::Line("ZqTranslateErrorEx").Int(code).Ptr(buffer).Int(size);
-    if (!buffer || size <= 0) return kErrBadArgument;
-    const char* text = "Unknown error";
-    switch (code) {
-    case 0: text = "No error"; break;
-    case kErrNotSupported: text = "Function not supported by the simulated controller"; break;
-    case kErrNoController: text = "No such controller exists"; break;
-    case kErrBadHandle: text = "Invalid controller handle"; break;
-    case kErrBadArgument: text = "Invalid argument"; break;
+    if (!buffer) return zqsim::kErrNullPointer;
+    if (size <= 0) return zqsim::kErrBadValue;
+    std::lock_guard<std::recursive_mutex> guard(Lib().lock);
+    std::string text;
+    int result = 0;
+    if (code == zqsim::kErrConfig && !Lib().config_error.empty()) {
+        text = "Simulated controller configuration error: " + Lib().config_error;
+    } else if (const char* t = zqsim::ErrorText(code)) {
+        text = t;
+    } else {
+        for (const auto& c : Lib().config.controllers)
+            if (c.open_error == code)
+                text = "Controller " + std::to_string(c.id) + " could not be opened (simulated error " +
+                       std::to_string(code) + ")";
+        if (text.empty()) {
+            text = "Unknown error code " + std::to_string(code);
+            result = zqsim::kErrBadValue;
+        }
     }
-    lstrcpynA(buffer, text, size);
-    return 0;
+    lstrcpynA(buffer, text.c_str(), size);
+    return result;
 }
+
+ZQEXPORT int __stdcall ZqErrorNotify(HWND window, short handle, unsigned long mask) {
+    zqjournal::Line("ZqErrorNotify").Window(window).Int(handle).Int(mask);
+    return With(handle, [](Controller&) { return 0; });
+}
+
+ZQEXPORT int __stdcall ZqGetVersion(short handle, char* buffer, int size) {
+    zqjournal::Line("ZqGetVersion").Int(handle).Ptr(buffer).Int(size);
+    return With(handle, [&](Controller&) {
+        if (!buffer) return static_cast<int>(zqsim::kErrNullPointer);
+        if (size <= 0) return static_cast<int>(zqsim::kErrBadValue);
+        lstrcpynA(buffer, "Loopsmith simulated controller 1.0", size);
+        return 0;
+    });
+}
+
+// ---- configuration --------------------------------------------------------
 
 ZQEXPORT int __stdcall ZqGetConfiguration(short handle, ControllerParams* params) {
     zqjournal::Line("ZqGetConfiguration").Int(handle).Ptr(params);
-    int c = ControllerOf(handle);
-    if (c < 0) return kErrBadHandle;
-    if (!params) return kErrBadArgument;
-    params->AxisCount = static_cast<int16_t>(kBench[c].axes);
-    return 0;
+    return With(handle, [&](Controller& c) { return c.GetConfiguration(params); });
 }
 
 ZQEXPORT int __stdcall ZqGetConfigurationEx(short handle, ControllerConfig* config) {
     zqjournal::Line("ZqGetConfigurationEx").Int(handle).Ptr(config);
-    int c = ControllerOf(handle);
-    if (c < 0) return kErrBadHandle;
-    if (!config || config->Size != kControllerConfigSize) return kErrBadArgument;
-    config->ControllerType = kBench[c].type;
-    config->NumberAxes = kBench[c].axes;
-    config->Flags = kBench[c].flags;
-    return 0;
+    return With(handle, [&](Controller& c) { return c.GetConfigurationEx(config); });
 }
 
 ZQEXPORT int __stdcall ZqGetAxisConfiguration(short handle, unsigned short axis, AxisConfig* config) {
     zqjournal::Line("ZqGetAxisConfiguration").Int(handle).Int(axis).Ptr(config);
-    int c = ControllerOf(handle);
-    if (c < 0) return kErrBadHandle;
-    if (!config || config->Size != kAxisConfigSize || axis < 1 || axis > kBench[c].axes) return kErrBadArgument;
-    config->ModuleType = 1;
-    config->Flags = 1;
-    config->CaptureFlags = c == 0 ? 0x380 : 0x80;
-    config->CaptureBufferSize = c == 0 ? 2048 : 1024;
-    config->HighRatePeriod = 0.0005;
-    config->MediumRatePeriod = 0.001;
-    config->LowRatePeriod = 0.002;
-    return 0;
+    return With(handle, [&](Controller& c) { return c.GetAxisConfiguration(axis, config); });
 }
 
+ZQEXPORT int __stdcall ZqGetStatus(short handle, unsigned short axis) {
+    zqjournal::Line("ZqGetStatus").Int(handle).Int(axis);
+    return With(handle, [&](Controller& c) { return c.GetStatus(axis); });
+}
+
+ZQEXPORT int __stdcall ZqDecodeStatus(short handle, int status, int flag) {
+    zqjournal::Line("ZqDecodeStatus").Int(handle).Int(status).Int(flag);
+    return With(handle, [&](Controller& c) { return c.DecodeStatus(status, flag); });
+}
+
+// ---- plain values -------------------------------------------------------------
+
+#define GET_DOUBLE(name, what)                                                              \
+    ZQEXPORT int __stdcall name(short handle, unsigned short axis, double* value) {         \
+        zqjournal::Line(#name).Int(handle).Int(axis).Ptr(value);                             \
+        return With(handle, [&](Controller& c) { return c.Get(axis, Controller::what, value); }); \
+    }
+#define SET_DOUBLE(name, what)                                                              \
+    ZQEXPORT int __stdcall name(short handle, unsigned short axis, double value) {          \
+        zqjournal::Line(#name).Int(handle).Int(axis).Double(value);                          \
+        return With(handle, [&](Controller& c) { return c.Set(axis, Controller::what, value); }); \
+    }
+#define GET_INT(name, what)                                                                 \
+    ZQEXPORT int __stdcall name(short handle, unsigned short axis, int* value) {            \
+        zqjournal::Line(#name).Int(handle).Int(axis).Ptr(value);                             \
+        return With(handle, [&](Controller& c) { return c.GetInt(axis, Controller::what, value); }); \
+    }
+#define SET_INT(name, what)                                                                 \
+    ZQEXPORT int __stdcall name(short handle, unsigned short axis, int value) {             \
+        zqjournal::Line(#name).Int(handle).Int(axis).Int(value);                             \
+        return With(handle, [&](Controller& c) { return c.SetInt(axis, Controller::what, value); }); \
+    }
+
+GET_DOUBLE(ZqGetPositionEx, kActual)
+GET_DOUBLE(ZqGetTargetEx, kTarget)
+GET_DOUBLE(ZqGetOptimalEx, kOptimal)
+GET_DOUBLE(ZqGetAuxEncPosEx, kAuxiliary)
+GET_DOUBLE(ZqGetTorque, kTorque)
+GET_DOUBLE(ZqGetFollowingError, kFollowingError)
+GET_DOUBLE(ZqGetGain, kGain)
+GET_DOUBLE(ZqGetVelocityEx, kVelocity)
+GET_DOUBLE(ZqGetAccelerationEx, kAcceleration)
+GET_DOUBLE(ZqGetDecelerationEx, kDeceleration)
+GET_DOUBLE(ZqGetVelocityActual, kActualVelocity)
+SET_DOUBLE(ZqSetPosition, kSetPosition)
+SET_DOUBLE(ZqSetAuxEncPos, kSetAuxPosition)
+SET_DOUBLE(ZqSetGain, kSetGain)
+SET_DOUBLE(ZqSetVelocity, kSetVelocity)
+SET_DOUBLE(ZqSetAcceleration, kSetAcceleration)
+SET_DOUBLE(ZqSetDeceleration, kSetDeceleration)
+SET_DOUBLE(ZqSetTorque, kSetTorqueLimit)
+GET_INT(ZqGetProfile, kProfile)
+SET_INT(ZqSetProfile, kProfile)
+GET_INT(ZqGetServoOutputPhase, kOutputPhase)
+SET_INT(ZqSetServoOutputPhase, kOutputPhase)
+GET_INT(ZqGetModuleOutputMode, kOutputMode)
+SET_INT(ZqSetModuleOutputMode, kOutputMode)
+GET_INT(ZqGetOperatingMode, kOperatingMode)
+
+// ---- records ------------------------------------------------------------------
+
+#define RECORD(name, type, method)                                                          \
+    ZQEXPORT int __stdcall name(short handle, unsigned short axis, type* record) {          \
+        zqjournal::Line(#name).Int(handle).Int(axis).Ptr(record);                            \
+        return With(handle, [&](Controller& c) { return c.method(axis, record); });          \
+    }
+
+RECORD(ZqGetScale, AxisScale, GetScale)
+RECORD(ZqSetScale, AxisScale, SetScale)
+RECORD(ZqGetMotionConfig, MotionConfig, GetMotion)
+RECORD(ZqSetMotionConfig, MotionConfig, SetMotion)
+RECORD(ZqGetFilterConfig, FilterConfig, GetFilter)
+RECORD(ZqSetFilterConfig, FilterConfig, SetFilter)
+
+// ---- motor and motion ---------------------------------------------------------
+
+ZQEXPORT int __stdcall ZqSetOperatingMode(short handle, unsigned short axis, int zero, int mode) {
+    zqjournal::Line("ZqSetOperatingMode").Int(handle).Int(axis).Int(zero).Int(mode);
+    return With(handle, [&](Controller& c) { return c.SetOperatingMode(axis, zero, mode); });
+}
+
+ZQEXPORT int __stdcall ZqEnableAxis(short handle, unsigned short axis, int state) {
+    zqjournal::Line("ZqEnableAxis").Int(handle).Int(axis).Int(state);
+    return With(handle, [&](Controller& c) { return c.EnableAxis(axis, state); });
+}
+
+ZQEXPORT int __stdcall ZqMoveRelative(short handle, unsigned short axis, double distance) {
+    zqjournal::Line("ZqMoveRelative").Int(handle).Int(axis).Double(distance);
+    return With(handle, [&](Controller& c) { return c.MoveRelative(axis, distance); });
+}
+
+ZQEXPORT int __stdcall ZqMoveAbsolute(short handle, unsigned short axis, double position) {
+    zqjournal::Line("ZqMoveAbsolute").Int(handle).Int(axis).Double(position);
+    return With(handle, [&](Controller& c) { return c.MoveAbsolute(axis, position); });
+}
+
+ZQEXPORT int __stdcall ZqStop(short handle, unsigned short axis) {
+    zqjournal::Line("ZqStop").Int(handle).Int(axis);
+    return With(handle, [&](Controller& c) { return c.Stop(axis); });
+}
+
+ZQEXPORT int __stdcall ZqAbort(short handle) {
+    zqjournal::Line("ZqAbort").Int(handle);
+    return With(handle, [&](Controller& c) { return c.Abort(); });
+}
+
+ZQEXPORT int __stdcall ZqIsAtTarget(short handle, unsigned short axis) {
+    zqjournal::Line("ZqIsAtTarget").Int(handle).Int(axis);
+    return With(handle, [&](Controller& c) { return c.IsAtTarget(axis); });
+}
+
+ZQEXPORT int __stdcall ZqIsStopped(short handle, unsigned short axis) {
+    zqjournal::Line("ZqIsStopped").Int(handle).Int(axis);
+    return With(handle, [&](Controller& c) { return c.IsStopped(axis); });
+}
+
+// Outside a command block the wait blocks the caller in real time (at most
+// ten seconds) until the axis's trajectory has ended, then dwells.
+ZQEXPORT int __stdcall ZqWaitForStop(short handle, unsigned short axis, double dwell) {
+    zqjournal::Line("ZqWaitForStop").Int(handle).Int(axis).Double(dwell);
+    for (int waited = 0;; waited += 5) {
+        int r = With(handle, [&](Controller& c) { return c.WaitForStop(axis, dwell); });
+        if (r != zqsim::kErrTimeout) {
+            bool queued = With(handle, [](Controller& c) { return c.Building() ? 1 : 0; }) == 1;
+            if (r == 0 && !queued && dwell > 0) Sleep(static_cast<DWORD>(dwell * 1000));
+            return r;
+        }
+        if (waited >= 10000) return zqsim::kErrTimeout;
+        Sleep(5);
+    }
+}
+
+ZQEXPORT int __stdcall ZqBlockBegin(short handle, int mode, int reserved) {
+    zqjournal::Line("ZqBlockBegin").Int(handle).Int(mode).Int(reserved);
+    return With(handle, [&](Controller& c) { return c.BlockBegin(mode, reserved); });
+}
+
+ZQEXPORT int __stdcall ZqBlockEnd(short handle, int* task) {
+    zqjournal::Line("ZqBlockEnd").Int(handle).Ptr(task);
+    return With(handle, [&](Controller& c) { return c.BlockEnd(task); });
+}
+
+ZQEXPORT int __stdcall ZqCancelTask(short handle, int task) {
+    zqjournal::Line("ZqCancelTask").Int(handle).Int(task);
+    return With(handle, [&](Controller& c) { return c.CancelTask(task); });
+}
+
+ZQEXPORT int __stdcall ZqCaptureData(short handle, unsigned short axis, int points, double period, double delay) {
+    zqjournal::Line("ZqCaptureData").Int(handle).Int(axis).Int(points).Double(period).Double(delay);
+    return With(handle, [&](Controller& c) { return c.CaptureData(axis, points, period, delay); });
+}
+
+ZQEXPORT int __stdcall ZqEnableGearing(short handle, unsigned short slave, unsigned short master, double ratio,
+                                       int state) {
+    zqjournal::Line("ZqEnableGearing").Int(handle).Int(slave).Int(master).Double(ratio).Int(state);
+    return With(handle, [&](Controller& c) { return c.EnableGearing(slave, master, ratio, state); });
+}
+
+ZQEXPORT int __stdcall ZqSetRegister(short handle, int reg, void* value, int type) {
+    zqjournal::Line("ZqSetRegister").Int(handle).Int(reg).Ptr(value).Int(type);
+    return With(handle, [&](Controller& c) { return c.SetRegister(reg, value, type); });
+}
+
+ZQEXPORT int __stdcall ZqGetRegister(short handle, int reg, void* value, int type) {
+    zqjournal::Line("ZqGetRegister").Int(handle).Int(reg).Ptr(value).Int(type);
+    return With(handle, [&](Controller& c) { return c.GetRegister(reg, value, type); });
+}
+
+ZQEXPORT int __stdcall qlxcmdex(short handle, unsigned short axis, int opcode, void* argument, int type) {
+    zqjournal::Line("qlxcmdex").Int(handle).Int(axis).Int(opcode).Ptr(argument).Int(type);
+    return With(handle, [&](Controller& c) { return c.Command(axis, opcode, argument, type); });
+}
+
+ZQEXPORT int __stdcall ZqGetCaptureData(short handle, unsigned short axis, int type, int first, int count,
+                                        double* values) {
+    zqjournal::Line("ZqGetCaptureData").Int(handle).Int(axis).Int(type).Int(first).Int(count).Ptr(values);
+    return With(handle, [&](Controller& c) { return c.GetCaptureData(axis, type, first, count, values); });
+}
+
+// ---- names the simulation cannot honour -------------------------------------------
+
 #define UNSUPPORTED(name, ...) \
-    ZQEXPORT int __stdcall name(__VA_ARGS__) { zqjournal::Line(#name); return kErrNotSupported; }
+    ZQEXPORT int __stdcall name(__VA_ARGS__) { zqjournal::Line(#name); return zqsim::kErrNotSupported; }
 
 #include "unsupported.inc"
+
+// The exports the program binds have exactly the program's types.
+static_assert(std::is_same_v<decltype(&ZqOpen), ZqOpen_t*>);
+static_assert(std::is_same_v<decltype(&ZqClose), ZqClose_t*>);
+static_assert(std::is_same_v<decltype(&ZqTranslateErrorEx), ZqTranslateErrorEx_t*>);
+static_assert(std::is_same_v<decltype(&ZqErrorNotify), ZqErrorNotify_t*>);
+static_assert(std::is_same_v<decltype(&ZqReopen), ZqReopen_t*>);
+static_assert(std::is_same_v<decltype(&ZqReset), ZqReset_t*>);
+static_assert(std::is_same_v<decltype(&ZqGetConfiguration), ZqGetConfiguration_t*>);
+static_assert(std::is_same_v<decltype(&ZqGetConfigurationEx), ZqGetConfigurationEx_t*>);
+static_assert(std::is_same_v<decltype(&ZqGetAxisConfiguration), ZqGetAxisConfiguration_t*>);
+static_assert(std::is_same_v<decltype(&ZqGetStatus), ZqGetStatus_t*>);
+static_assert(std::is_same_v<decltype(&ZqDecodeStatus), ZqDecodeStatus_t*>);
+static_assert(std::is_same_v<decltype(&ZqGetPositionEx), ZqGetDouble_t*>);
+static_assert(std::is_same_v<decltype(&ZqSetPosition), ZqSetDouble_t*>);
+static_assert(std::is_same_v<decltype(&ZqGetScale), ZqScale_t*>);
+static_assert(std::is_same_v<decltype(&ZqSetScale), ZqScale_t*>);
+static_assert(std::is_same_v<decltype(&ZqGetMotionConfig), ZqMotion_t*>);
+static_assert(std::is_same_v<decltype(&ZqSetMotionConfig), ZqMotion_t*>);
+static_assert(std::is_same_v<decltype(&ZqGetFilterConfig), ZqFilter_t*>);
+static_assert(std::is_same_v<decltype(&ZqSetFilterConfig), ZqFilter_t*>);
+static_assert(std::is_same_v<decltype(&ZqGetGain), ZqGetDouble_t*>);
+static_assert(std::is_same_v<decltype(&ZqSetGain), ZqSetDouble_t*>);
+static_assert(std::is_same_v<decltype(&ZqGetProfile), ZqGetInt_t*>);
+static_assert(std::is_same_v<decltype(&ZqSetProfile), ZqSetInt_t*>);
+static_assert(std::is_same_v<decltype(&ZqGetServoOutputPhase), ZqGetInt_t*>);
+static_assert(std::is_same_v<decltype(&ZqSetServoOutputPhase), ZqSetInt_t*>);
+static_assert(std::is_same_v<decltype(&ZqGetModuleOutputMode), ZqGetInt_t*>);
+static_assert(std::is_same_v<decltype(&ZqSetModuleOutputMode), ZqSetInt_t*>);
+static_assert(std::is_same_v<decltype(&ZqSetOperatingMode), ZqSetOperatingMode_t*>);
+static_assert(std::is_same_v<decltype(&ZqEnableAxis), ZqEnableAxis_t*>);
+static_assert(std::is_same_v<decltype(&ZqBlockBegin), ZqBlockBegin_t*>);
+static_assert(std::is_same_v<decltype(&ZqBlockEnd), ZqBlockEnd_t*>);
+static_assert(std::is_same_v<decltype(&ZqCaptureData), ZqCaptureData_t*>);
+static_assert(std::is_same_v<decltype(&ZqEnableGearing), ZqEnableGearing_t*>);
+static_assert(std::is_same_v<decltype(&ZqSetRegister), ZqSetRegister_t*>);
+static_assert(std::is_same_v<decltype(&ZqWaitForStop), ZqWaitForStop_t*>);
+static_assert(std::is_same_v<decltype(&qlxcmdex), qlxcmdex_t*>);
+static_assert(std::is_same_v<decltype(&ZqGetCaptureData), ZqGetCaptureData_t*>);
+static_assert(std::is_same_v<decltype(&ZqGetTargetEx), ZqGetDouble_t*>);
+static_assert(std::is_same_v<decltype(&ZqGetOptimalEx), ZqGetDouble_t*>);
+static_assert(std::is_same_v<decltype(&ZqGetAuxEncPosEx), ZqGetDouble_t*>);
+static_assert(std::is_same_v<decltype(&ZqGetTorque), ZqGetDouble_t*>);
+static_assert(std::is_same_v<decltype(&ZqMoveRelative), ZqSetDouble_t*>);

@@ -1,0 +1,30 @@
+// Error codes of the simulated controller and their texts. Every failing call
+// returns one of these negative codes; ZqTranslateErrorEx explains it.
+#pragma once
+
+namespace zqsim {
+
+enum Error {
+    kOk = 0,
+    kErrNotSupported = -1,
+    kErrNoController = -2,
+    kErrBadHandle = -3,
+    kErrNullPointer = -4,
+    kErrBadAxis = -5,
+    kErrBadSize = -6,
+    kErrBadValue = -7,
+    kErrCaptureRange = -8,
+    kErrBlockState = -9,
+    kErrMotorOff = -10,
+    kErrConfig = -11,
+    kErrNotServo = -12,
+    kErrTimeout = -13,
+    kErrTooManyHandles = -14,
+    kErrGeared = -15,
+    kErrBadType = -16,
+};
+
+// Text for a code; null for codes this library does not define.
+const char* ErrorText(int code);
+
+}  // namespace zqsim
