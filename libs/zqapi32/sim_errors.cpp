@@ -21,7 +21,7 @@ const char* ErrorText(int code) {
     case kErrTimeout: return "Timed out waiting for the axis";
     case kErrTooManyHandles: return "Too many open controller handles";
     case kErrGeared: return "Axis is geared to another axis";
-    case kErrBadType: return "Unknown capture, value or opcode type";
+    case kErrBadType: return "Invalid capture type, value type or opcode";
     }
     return nullptr;
 }
