@@ -129,7 +129,7 @@ void Axis::PowerOn() {
     tick_ = keep_tick;
 
     // A stable, moderately damped default tuning computed from the plant: a
-    // natural frequency of 100 rad/s (less on slow loops), damping 0.4, and an
+    // natural frequency of 100 rad/s (less on slow loops), damping 0.6, and an
     // integral term ten times slower, so a step overshoots visibly and settles.
     double j = spec_.inertia, kt = spec_.torque_constant, b = spec_.viscous;
     double w = std::min(100.0, 0.2 / period_);
