@@ -1,0 +1,99 @@
+// The simulated controller's configuration file: keys reach the hardware
+// description, missing keys take the bench's values, bad lines are reported
+// with file, line and reason.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "sim_config.h"
+
+using zqsim::ParseConfig;
+using zqsim::SimConfig;
+
+TEST(SimConfig, KeysDescribeControllersAndAxes) {
+    const char* ini =
+        "; a test bench\n"
+        "[controller.7]\n"
+        "type = 8   ; comment after a value\n"
+        "FLAGS = 0x4\n"
+        "axes = 3\n"
+        "[Controller.7.Axis.2]\n"
+        "module = 5\nflags = 0\ncapture = 0x180\nbuffer = 64\nhigh = 0.001\nmedium = 0.002\nlow = 0.004\n"
+        "update_rate = 2\ninertia = 3.5\nviscous = 0\ncoulomb = 1\ntorque_constant = 2\ntorque_limit = 4\n"
+        "counts_per_unit = 0\naux_ratio = -2\naux_compliance = 0.5\n"
+        "[controller.8]\naxes = 0\nopen_error = -42\n";
+    SimConfig config;
+    std::string error;
+    ASSERT_TRUE(ParseConfig(ini, "bench.ini", &config, &error)) << error;
+    ASSERT_EQ(config.controllers.size(), 2u);
+    const auto* c = config.Find(7);
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->type, 8);
+    EXPECT_EQ(c->flags, 4);
+    ASSERT_EQ(c->axes.size(), 3u);
+    const auto& a = c->axes[1];
+    EXPECT_EQ(a.module, 5);
+    EXPECT_EQ(a.flags, 0);
+    EXPECT_EQ(a.capture, 0x180);
+    EXPECT_EQ(a.buffer, 64);
+    EXPECT_EQ(a.high, 0.001);
+    EXPECT_EQ(a.medium, 0.002);
+    EXPECT_EQ(a.low, 0.004);
+    EXPECT_EQ(a.update_rate, 2);
+    EXPECT_EQ(a.inertia, 3.5);
+    EXPECT_EQ(a.viscous, 0);
+    EXPECT_EQ(a.coulomb, 1);
+    EXPECT_EQ(a.torque_constant, 2);
+    EXPECT_EQ(a.torque_limit, 4);
+    EXPECT_EQ(a.counts_per_unit, 0);
+    EXPECT_EQ(a.aux_ratio, -2);
+    EXPECT_EQ(a.aux_compliance, 0.5);
+    // Axes without a section, and missing keys, are the bench's servo axis.
+    const zqsim::AxisSpec bench = zqsim::BenchConfig().Find(0)->axes[0];
+    EXPECT_EQ(c->axes[0].inertia, bench.inertia);
+    EXPECT_EQ(c->axes[2].capture, bench.capture);
+    EXPECT_EQ(config.Find(8)->axes.size(), 0u);
+    EXPECT_EQ(config.Find(8)->open_error, -42);
+    EXPECT_EQ(config.Find(9), nullptr);
+}
+
+TEST(SimConfig, AxesDefaultToTheHighestAxisSection) {
+    SimConfig config;
+    std::string error;
+    ASSERT_TRUE(ParseConfig("[controller.1]\n[controller.1.axis.6]\n[controller.2]\n", "f", &config, &error));
+    EXPECT_EQ(config.Find(1)->axes.size(), 6u);
+    EXPECT_EQ(config.Find(2)->axes.size(), 4u);
+    EXPECT_EQ(config.Find(2)->type, 6);
+}
+
+TEST(SimConfig, BadLinesNameFileLineAndReason) {
+    struct Case { const char* text; const char* error; } cases[] = {
+        {"[controller.0]\ninertia = 1\n", "f.ini line 2: unknown controller key 'inertia'"},
+        {"[controller.0]\n[controller.0.axis.1]\ninertia = heavy\n",
+         "f.ini line 3: value of inertia is not a finite number"},
+        {"[controller.0]\n[controller.0.axis.1]\ninertia = 0\n", "f.ini line 3: inertia must be positive"},
+        {"[controller.0]\n[controller.0.axis.1]\nhigh = nan\n", "f.ini line 3: value of high is not a finite number"},
+        {"[controller.0]\n[controller.0.axis.1]\nhigh = 0\n", "f.ini line 3: high period must be"},
+        {"[controller.0]\n[controller.0.axis.1]\ncoulomb = -1\n", "f.ini line 3: coulomb must not be negative"},
+        {"[controller.0]\n[controller.0.axis.1]\nupdate_rate = 3\n", "f.ini line 3: update_rate must be 1, 2 or 4"},
+        {"[controller.0]\n[controller.0.axis.1]\nbuffer = 12x\n", "f.ini line 3: value of buffer is not an integer"},
+        {"[controller.0]\naxes = 17\n", "f.ini line 2: axes must be 0 to 16"},
+        {"[controller.0]\naxes = 99999999999\n", "f.ini line 2: value of axes is not an integer"},
+        {"[controller.0]\nopen_error = 5\n", "f.ini line 2: open_error must be 0 or a negative code"},
+        {"[controller.0]\naxes = 2\n\n[controller.0.axis.3]\n", "f.ini line 4: axis 3 is beyond axes = 2"},
+        {"[controller.0.axis.17]\n", "f.ini line 1: unknown section [controller.0.axis.17]"},
+        {"[motor]\n", "f.ini line 1: unknown section [motor]"},
+        {"[controller.0\n", "f.ini line 1: section header lacks ']'"},
+        {"type = 6\n", "f.ini line 1: key outside a section"},
+        {"[controller.0]\njust words\n", "f.ini line 2: expected key = value"},
+        {"; nothing\n", "f.ini line 0: no [controller.N] section"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        SimConfig config = zqsim::BenchConfig();
+        std::string error;
+        EXPECT_FALSE(ParseConfig(c.text, "f.ini", &config, &error));
+        EXPECT_EQ(error.rfind(c.error, 0), 0u) << error;
+        EXPECT_EQ(config.controllers.size(), 2u);  // left as it was
+    }
+}
