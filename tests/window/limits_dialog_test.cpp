@@ -223,7 +223,9 @@ TEST_F(LimitsDialogTest, MenuCommandShowsAllLimitsCentredWithFocusOnOk) {
                                                "0.250000"}));
     // With other programs on the same display the dialog may not be the active
     // window, and then no window of this thread has the focus at all.
-    if (focus) EXPECT_EQ(focus, ok);
+    if (focus) {
+        EXPECT_EQ(focus, ok);
+    }
     EXPECT_EQ(enabled, 3 * PID_GROUP_SIZE);
     RECT main;
     GetWindowRect(app.Main(), &main);
