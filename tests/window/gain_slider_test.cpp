@@ -5,11 +5,13 @@
 #include <commctrl.h>
 
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "app/app_state.h"
 #include "app_fixture.h"
+#include "controller/zq_library.h"
 #include "gain_sliders.h"
 #include "journal.h"
 #include "panel/gain_slider.h"
@@ -171,6 +173,169 @@ TEST_F(GainSliderTest, SizePlacesTheChildren) {
         EXPECT_EQ(r.right - r.left, c.w) << c.id;
         EXPECT_EQ(r.bottom - r.top, c.h) << c.id;
     }
+}
+
+TEST_F(GainSliderTest, TrackbarMoveWritesTheGainAndMarksModified) {
+    s->PropGain.FullScale = s->IntGain.FullScale = s->DerGain.FullScale = 20.0;
+    const struct { int slider, pos, code; const char* readout; const char* call; const char* value; } cases[] = {
+        {IDC_SLIDER_P, 250, TB_THUMBTRACK, "15.0000", "ZqSetGain", "15"},
+        {IDC_SLIDER_P, 750, TB_THUMBTRACK, " 5.0000", "ZqSetGain", "5"},
+        {IDC_SLIDER_P, 0, TB_ENDTRACK, "20.0000", "ZqSetGain", "20"},
+        {IDC_SLIDER_P, 1000, TB_THUMBPOSITION, " 0.0000", "ZqSetGain", "0"},
+        {IDC_SLIDER_I, 250, TB_THUMBTRACK, "15.0000", "ZqSetFilterConfig", "&"},
+        {IDC_SLIDER_D, 900, TB_PAGEDOWN, " 2.0000", "ZqSetFilterConfig", "&"},
+    };
+    for (const auto& c : cases) {
+        HWND w = Slider(c.slider);
+        std::string upper = Text(w, IDC_SLIDER_UPPER), lower = Text(w, IDC_SLIDER_LOWER);
+        s->Modified = 0;
+        journal.Mark();
+        Drag(w, c.pos, c.code);
+        EXPECT_EQ(Text(w, IDC_SLIDER_READOUT), c.readout) << c.pos;
+        EXPECT_EQ(Writes(), std::vector<std::string>{Call(c.call, 1, c.value)}) << c.pos;
+        EXPECT_EQ(s->Modified, 1) << c.pos;
+        EXPECT_EQ(Text(w, IDC_SLIDER_UPPER), upper);
+        EXPECT_EQ(Text(w, IDC_SLIDER_LOWER), lower);
+    }
+    EXPECT_DOUBLE_EQ(s->PropGain.Percent, 0.0);
+    EXPECT_DOUBLE_EQ(s->IntGain.Percent, 75.0);
+    EXPECT_DOUBLE_EQ(s->DerGain.Percent, 10.0);
+
+    // Inside a zoomed window the thumb spans only that window.
+    s->PropGain.LowerLimit = 25;
+    s->PropGain.UpperLimit = 75;
+    Drag(Slider(IDC_SLIDER_P), 500);
+    EXPECT_DOUBLE_EQ(s->PropGain.Percent, 50.0);
+}
+
+TEST_F(GainSliderTest, KeysOnTheTrackbarWriteTheGainLikeADrag) {
+    s->PropGain.FullScale = 20.0;
+    HWND p = Slider(IDC_SLIDER_P);
+    HWND trackbar = GetDlgItem(p, IDC_SLIDER_TRACKBAR);
+    const struct { UINT key; int pos; const char* value; } keys[] = {
+        {VK_UP, 499, "10.02"}, {VK_DOWN, 501, "9.98"}, {VK_PRIOR, 300, "14"},
+        {VK_NEXT, 700, "6"}, {VK_HOME, 0, "20"}, {VK_END, 1000, "0"},
+    };
+    for (const auto& k : keys) {
+        SendMessageA(trackbar, TBM_SETPOS, TRUE, 500);
+        s->Modified = 0;
+        journal.Mark();
+        SendMessageA(trackbar, WM_KEYDOWN, k.key, 0);
+        SendMessageA(trackbar, WM_KEYUP, k.key, 0);
+        EXPECT_EQ(ThumbOf(p), k.pos) << k.key;
+        auto writes = Writes();
+        ASSERT_FALSE(writes.empty()) << k.key;
+        // Every notification writes; the last one carries the final position.
+        EXPECT_EQ(writes.back(), Call("ZqSetGain", 1, k.value)) << k.key;
+        EXPECT_EQ(s->Modified, 1) << k.key;
+    }
+}
+
+TEST_F(GainSliderTest, SetPercentWritesAndShowsWithoutMarkingModified) {
+    s->PropGain.FullScale = 20.0;
+    HWND p = Slider(IDC_SLIDER_P);
+    s->Modified = 0;
+    journal.Mark();
+    double percent = 60;
+    EXPECT_EQ(SendMessageA(p, SLM_SETPERCENT, 0, reinterpret_cast<LPARAM>(&percent)), 0);
+    EXPECT_EQ(Writes(), std::vector<std::string>{Call("ZqSetGain", 1, "12")});
+    EXPECT_DOUBLE_EQ(s->PropGain.Percent, 60.0);
+    EXPECT_EQ(ThumbOf(p), 400);
+    EXPECT_EQ(Text(p, IDC_SLIDER_READOUT), "12.0000");
+    EXPECT_EQ(s->Modified, 0);
+
+    // A percent outside the zoom window opens the window to 0..100 and says so.
+    s->PropGain.LowerLimit = 70;
+    s->PropGain.UpperLimit = 80;
+    EXPECT_EQ(SendMessageA(p, SLM_SETPERCENT, 0, reinterpret_cast<LPARAM>(&percent)), 1);
+    EXPECT_EQ(s->PropGain.LowerLimit, 0.0);
+    EXPECT_EQ(s->PropGain.UpperLimit, 100.0);
+    EXPECT_EQ(Text(p, IDC_SLIDER_UPPER), "100%");
+    EXPECT_EQ(Text(p, IDC_SLIDER_MIDDLE), " 50%");
+    EXPECT_EQ(Text(p, IDC_SLIDER_LOWER), "0.00%");
+
+    journal.Mark();
+    EXPECT_EQ(SendMessageA(p, SLM_REFRESH, 0, 0), 0);
+    EXPECT_EQ(Journal::Filter(journal.Since(), {"ZqGetGain", "ZqSetGain"}),
+              std::vector<std::string>{Call("ZqGetGain", 1, "&")});
+    EXPECT_EQ(s->Modified, 0);
+}
+
+TEST_F(GainSliderTest, RefreshShowsTheControllerGainAndOpensTheWindowWhenItLiesOutside) {
+    s->PropGain.FullScale = s->IntGain.FullScale = 20.0;
+    const short h = s->ControllerHandle;
+    HWND p = Slider(IDC_SLIDER_P);
+    const struct { double gain, lower, upper; LRESULT reset; double newLower, newUpper; int thumb; const char* readout; }
+        cases[] = {
+            {5, 25, 75, 0, 25, 75, 1000, " 5.0000"},   // 25 % sits on the lower limit
+            {10, 25, 75, 0, 25, 75, 500, "10.0000"},
+            {2, 25, 75, 1, 0, 100, 900, " 2.0000"},    // 10 % lies below the window
+            {30, 0, 100, 1, 0, 100, 0, "30.0000"},     // above full scale: thumb at the top
+        };
+    for (const auto& c : cases) {
+        ZqSetGain(h, 1, c.gain);
+        s->PropGain.LowerLimit = c.lower;
+        s->PropGain.UpperLimit = c.upper;
+        s->Modified = 0;
+        journal.Mark();
+        EXPECT_EQ(SendMessageA(p, SLM_REFRESH, 0, 0), c.reset) << c.gain;
+        EXPECT_DOUBLE_EQ(s->PropGain.Percent, c.gain / 20.0 * 100) << c.gain;
+        EXPECT_EQ(s->PropGain.LowerLimit, c.newLower) << c.gain;
+        EXPECT_EQ(s->PropGain.UpperLimit, c.newUpper) << c.gain;
+        EXPECT_EQ(ThumbOf(p), c.thumb) << c.gain;
+        EXPECT_EQ(Text(p, IDC_SLIDER_READOUT), c.readout) << c.gain;
+        EXPECT_TRUE(Writes().empty());
+        EXPECT_EQ(s->Modified, 0);
+    }
+    FilterConfig filter = {};
+    ZqGetFilterConfig(h, 1, &filter);
+    filter.IntegralGain = 4;
+    ZqSetFilterConfig(h, 1, &filter);
+    SendMessageA(Slider(IDC_SLIDER_I), SLM_REFRESH, 0, 0);
+    EXPECT_DOUBLE_EQ(s->IntGain.Percent, 20.0);
+}
+
+TEST_F(GainSliderTest, GantrySharingSendsTheGainToThePartnerAxis) {
+    s->PropGain.FullScale = s->IntGain.FullScale = 20.0;
+    const short h = s->ControllerHandle;
+    s->Gantry = 1;
+    s->GantryMaster = 1;
+    s->GantrySlave = 2;
+    ASSERT_EQ(s->Axis, 1);
+    // The partner starts with a filter record of its own.
+    FilterConfig partner = {};
+    ZqGetFilterConfig(h, 2, &partner);
+    partner.DerivativeGain += 3;
+    partner.IntegrationLimit += 50;
+    ZqSetFilterConfig(h, 2, &partner);
+    FilterConfig partnerBefore = {};
+    ZqGetFilterConfig(h, 2, &partnerBefore);
+
+    const struct { int slider; BYTE share; std::vector<std::string> writes; } cases[] = {
+        {IDC_SLIDER_I, 0, {Call("ZqSetFilterConfig", 1, "&")}},
+        {IDC_SLIDER_P, 0, {Call("ZqSetGain", 1, "10")}},
+        {IDC_SLIDER_P, 1, {Call("ZqSetGain", 1, "10"), Call("ZqSetGain", 2, "10")}},
+    };
+    for (const auto& c : cases) {
+        s->GantryShare = c.share;
+        journal.Mark();
+        Drag(Slider(c.slider), 500);
+        EXPECT_EQ(Writes(), c.writes) << c.slider << " share " << int(c.share);
+    }
+    FilterConfig now = {};
+    ZqGetFilterConfig(h, 2, &now);
+    EXPECT_EQ(std::memcmp(&now, &partnerBefore, sizeof now), 0) << "partner written without sharing";
+
+    s->GantryShare = 1;
+    journal.Mark();
+    Drag(Slider(IDC_SLIDER_I), 250);
+    EXPECT_EQ(Writes(), (std::vector<std::string>{Call("ZqSetFilterConfig", 1, "&"), Call("ZqSetFilterConfig", 2, "&")}));
+    FilterConfig master = {};
+    ZqGetFilterConfig(h, 1, &master);
+    ZqGetFilterConfig(h, 2, &now);
+    EXPECT_DOUBLE_EQ(master.IntegralGain, 15.0);
+    // The partner received the master's whole record, not just the integral gain.
+    EXPECT_EQ(std::memcmp(&now, &master, sizeof now), 0);
 }
 
 TEST_F(GainSliderTest, UnusableLimitsAreResetBeforeTheyDivide) {
