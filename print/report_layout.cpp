@@ -76,7 +76,11 @@ void DrawReport(HDC dc, AppState& state) {
 void DrawReportOnPage(HDC dc, AppState& state, int H, int V) {
     TEXTMETRICA tm;
     GetTextMetricsA(dc, &tm);
-    const double A0 = tm.tmAscent;
+    // The fonts scale with the ascent of the DC's entry font. Some printer
+    // drivers start with a large default font (Wine's PostScript driver: 24 pt),
+    // with which the columns run into each other and off the page; capped at
+    // V / 110, the text block always fits between the plots and the footer.
+    const double A0 = tm.tmAscent < V / 110.0 ? tm.tmAscent : V / 110.0;
     const double X1 = 0.2 * H, Y0 = 0.68 * V;
     HGDIOBJ entryFont = GetCurrentObject(dc, OBJ_FONT);
 

@@ -3,6 +3,7 @@
 set -u
 build="$1"; shift || true
 unset DISPLAY
+bash "$(dirname "$0")/printer.sh"
 source "$(dirname "$0")/wine-env.sh" "$build" headless
 trap loopsmith_wine_cleanup EXIT
 cd "$build"
