@@ -29,6 +29,11 @@ if [ ! -f "$WINEPREFIX/.loopsmith-ready" ]; then
   wineserver -w
   touch "$WINEPREFIX/.loopsmith-ready"
 fi
+# Wine's own caption-button and dialog fonts, where the distribution keeps them
+# outside the prefix: without Marlett the title bar buttons show letters.
+if [ -d /usr/share/wine/fonts ] && [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ]; then
+  cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+fi
 # A detached persistent server and one finished start keep later starts fast.
 wineserver -p300 </dev/null >/dev/null 2>&1 &
 wine cmd /c exit </dev/null >/dev/null 2>&1
