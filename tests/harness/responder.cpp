@@ -188,7 +188,10 @@ void Responder::OnActivate(HWND dialog) {
         script_.pop_front();
     } else {
         // Unscripted: close it so that the test does not hang; the record shows it.
-        action = [](HWND d) { PressButton(d, GetDlgItem(d, IDCANCEL) ? IDCANCEL : IDOK); };
+        action = [](HWND d) {
+            int id = GetDlgItem(d, IDCANCEL) ? IDCANCEL : GetDlgItem(d, IDNO) ? IDNO : IDOK;
+            PressButton(d, id);
+        };
     }
     UINT_PTR timer = SetTimer(nullptr, 0, 1, RunPending);
     pending_.push_back({dialog, std::move(action), timer});
