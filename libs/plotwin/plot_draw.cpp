@@ -1,0 +1,243 @@
+// Plot drawing: frame, grid, numbered axes, labels, legend and the series.
+#include "plot_draw.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "plot_format.h"
+#include "plot_mapping.h"
+#include "plot_pane.h"
+
+namespace {
+
+const COLORREF kGridColor = RGB(222, 222, 222);
+const COLORREF kZeroColor = RGB(160, 160, 160);
+const COLORREF kFrameColor = RGB(110, 110, 110);
+const COLORREF kTextColor = RGB(32, 32, 32);
+const COLORREF kSurround = RGB(255, 255, 255);
+
+// Series drawn first lie underneath; the actual position lies over the other
+// curves, and the dashed target line over all, so a settled curve does not hide it.
+const int kDrawOrder[] = {4, kSeriesTorque, kSeriesAuxiliary, kSeriesError, kSeriesOptimal, kSeriesActual,
+                          kSeriesTarget};
+const int kLegendOrder[] = {kSeriesActual, kSeriesOptimal, kSeriesAuxiliary, kSeriesError, kSeriesTorque, 4,
+                            kSeriesTarget};
+
+int Scaled(double v, double scale) { return std::max(1, static_cast<int>(std::lround(v * scale))); }
+
+class GdiObject {
+public:
+    GdiObject(HDC dc, HGDIOBJ object) : dc_(dc), object_(object), old_(SelectObject(dc, object)) {}
+    ~GdiObject() {
+        SelectObject(dc_, old_);
+        DeleteObject(object_);
+    }
+    GdiObject(const GdiObject&) = delete;
+    GdiObject& operator=(const GdiObject&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ object_, old_;
+};
+
+HFONT MakeFont(double scale, int escapement) {
+    int height = -std::max(6, static_cast<int>(std::lround(8.0 * 96.0 / 72.0 * scale)));
+    return CreateFontA(height, 0, escapement, escapement, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Tahoma");
+}
+
+HPEN MakeSeriesPen(const PlotPane& pane, int series, double scale) {
+    COLORREF color = pane.look.colors[series];
+    int width = Scaled(pane.look.widths[series], scale);
+    LOGBRUSH brush = {BS_SOLID, color, 0};
+    if (pane.series[series].style == 1) {
+        DWORD dash[2] = {static_cast<DWORD>(Scaled(7, scale) + 2 * (width - 1)),
+                         static_cast<DWORD>(Scaled(4, scale) + 2 * (width - 1))};
+        return ExtCreatePen(PS_GEOMETRIC | PS_USERSTYLE | PS_ENDCAP_FLAT | PS_JOIN_MITER, width, &brush, 2, dash);
+    }
+    if (width == 1) return CreatePen(PS_SOLID, 1, color);
+    return ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_ROUND | PS_JOIN_ROUND, width, &brush, 0, nullptr);
+}
+
+SIZE TextSize(HDC dc, const std::string& s) {
+    SIZE size = {0, 0};
+    GetTextExtentPoint32A(dc, s.c_str(), static_cast<int>(s.size()), &size);
+    return size;
+}
+
+void Text(HDC dc, int x, int y, UINT align, const std::string& s) {
+    SetTextAlign(dc, align);
+    TextOutA(dc, x, y, s.c_str(), static_cast<int>(s.size()));
+}
+
+void Line(HDC dc, int x0, int y0, int x1, int y1) {
+    MoveToEx(dc, x0, y0, nullptr);
+    LineTo(dc, x1, y1);
+}
+
+// Every k-th tick is numbered, so that numbers never overlap.
+int LabelStep(int divisions, int room, int needed) {
+    if (room <= 0) return divisions + 1;
+    int step = 1;
+    while (step < divisions && needed * divisions / step > room) ++step;
+    return step;
+}
+
+bool HasLegendEntry(const PlotPane& pane, int s) { return !pane.series[s].name.empty() && !pane.series[s].y.empty(); }
+
+}  // namespace
+
+void DrawSeriesLines(HDC dc, const RECT& plot, const PlotPane& pane, int series, bool decimate) {
+    const std::vector<double>& y = pane.series[series].y;
+    if (y.empty() || plot.right - plot.left < 2 || plot.bottom - plot.top < 2) return;
+    AxisRange xr = DrawnXRange(pane), yr = DrawnYRange(pane);
+    AxisMap xmap{xr.lo, xr.hi, static_cast<int>(plot.left), static_cast<int>(plot.right - 1)};
+    // The points lie at pane.xMin .. pane.xMax; the axis may have been widened.
+    double x0 = std::isfinite(pane.xMin) ? pane.xMin : xr.lo, x1 = std::isfinite(pane.xMax) ? pane.xMax : xr.hi;
+    AxisMap span{0, 1, xmap(x0), xmap(x1)};
+    AxisMap ymap{yr.lo, yr.hi, static_cast<int>(plot.bottom - 1), static_cast<int>(plot.top)};
+
+    static thread_local std::vector<POINT> mapped, reduced;
+    static thread_local std::vector<size_t> runs;
+    mapped.clear();
+    runs.clear();
+    MapSeries(y.data(), y.size(), span, ymap, mapped, runs);
+    size_t at = 0;
+    for (size_t n : runs) {
+        const POINT* p = mapped.data() + at;
+        at += n;
+        if (n == 1) {  // a lone point: a short mark, since a one-point line draws nothing
+            Line(dc, p->x - 2, p->y, p->x + 3, p->y);
+            continue;
+        }
+        if (decimate) {
+            reduced.clear();
+            DecimateColumns(p, n, reduced);
+            Polyline(dc, reduced.data(), static_cast<int>(reduced.size()));
+        } else {
+            Polyline(dc, p, static_cast<int>(n));
+        }
+    }
+}
+
+RECT DrawPlot(HDC dc, const RECT& area, const PlotPane& pane, const PlotDrawOptions& options) {
+    const double scale = options.scale > 0.25 ? options.scale : 1;
+    {
+        HBRUSH surround = CreateSolidBrush(kSurround);
+        FillRect(dc, &area, surround);
+        DeleteObject(surround);
+    }
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, kTextColor);
+    GdiObject font(dc, MakeFont(scale, 0));
+    TEXTMETRICA tm = {};
+    GetTextMetricsA(dc, &tm);
+    const int th = tm.tmHeight;
+    const int pad = Scaled(4, scale), tick = Scaled(3, scale);
+
+    AxisRange xr = DrawnXRange(pane), yr = DrawnYRange(pane);
+    std::vector<std::string> yText(pane.yDivisions + 1), xText(pane.xDivisions + 1);
+    int yTextWidth = 0, xTextWidth = 0;
+    for (int i = 0; i <= pane.yDivisions; ++i) {
+        yText[i] = FormatYNumber(pane.yFormat, yr.lo + (yr.hi - yr.lo) * i / pane.yDivisions);
+        yTextWidth = std::max(yTextWidth, static_cast<int>(TextSize(dc, yText[i]).cx));
+    }
+    for (int i = 0; i <= pane.xDivisions; ++i) {
+        xText[i] = FormatXNumber(xr.lo + (xr.hi - xr.lo) * i / pane.xDivisions, xr.hi - xr.lo);
+        xTextWidth = std::max(xTextWidth, static_cast<int>(TextSize(dc, xText[i]).cx));
+    }
+    bool legend = false;
+    if (pane.look.legend) {
+        for (int s : kLegendOrder) legend = legend || HasLegendEntry(pane, s);
+    }
+
+    RECT plot;
+    plot.left = area.left + pad + (pane.yLabel.empty() ? 0 : th + pad) + yTextWidth + pad / 2 + tick;
+    plot.top = area.top + (legend ? th + pad + pad / 2 : std::max(pad, th / 2 + pad / 2));
+    plot.right = area.right - std::max(pad + pad / 2, static_cast<int>(TextSize(dc, xText.back()).cx) / 2 + pad);
+    plot.bottom = area.bottom - pad / 2 - tick - th - (pane.xLabel.empty() ? 0 : th);
+    if (plot.right - plot.left < 4 || plot.bottom - plot.top < 4) return plot;
+    const int plotW = plot.right - plot.left, plotH = plot.bottom - plot.top;
+
+    // Plot area, grid and zero line.
+    {
+        HBRUSH back = CreateSolidBrush(pane.look.background);
+        FillRect(dc, &plot, back);
+        DeleteObject(back);
+    }
+    AxisMap ymap{yr.lo, yr.hi, static_cast<int>(plot.bottom - 1), static_cast<int>(plot.top)};
+    auto xAt = [&](int i) { return plot.left + static_cast<int>(std::lround((plotW - 1.0) * i / pane.xDivisions)); };
+    auto yAt = [&](int i) { return plot.bottom - 1 - static_cast<int>(std::lround((plotH - 1.0) * i / pane.yDivisions)); };
+    const int thin = Scaled(1, scale);
+    if (pane.look.grid) {
+        GdiObject pen(dc, CreatePen(PS_SOLID, thin, kGridColor));
+        for (int i = 1; i < pane.xDivisions; ++i) Line(dc, xAt(i), plot.top, xAt(i), plot.bottom);
+        for (int i = 1; i < pane.yDivisions; ++i) Line(dc, plot.left, yAt(i), plot.right, yAt(i));
+    }
+    if (yr.lo < 0 && yr.hi > 0) {
+        GdiObject pen(dc, CreatePen(PS_SOLID, thin, kZeroColor));
+        int y0 = ymap(0);
+        Line(dc, plot.left, y0, plot.right, y0);
+    }
+
+    // Series, clipped to the plot area.
+    {
+        int saved = SaveDC(dc);
+        IntersectClipRect(dc, plot.left, plot.top, plot.right, plot.bottom);
+        for (int s : kDrawOrder) {
+            if (pane.series[s].y.empty()) continue;
+            GdiObject pen(dc, MakeSeriesPen(pane, s, scale));
+            DrawSeriesLines(dc, plot, pane, s, options.decimate);
+        }
+        RestoreDC(dc, saved);
+    }
+
+    // Frame, ticks and numbers.
+    {
+        GdiObject pen(dc, CreatePen(PS_SOLID, thin, kFrameColor));
+        HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+        Rectangle(dc, plot.left, plot.top, plot.right, plot.bottom);
+        SelectObject(dc, oldBrush);
+        int yStep = LabelStep(pane.yDivisions, plotH, th + th / 4);
+        for (int i = 0; i <= pane.yDivisions; ++i) {
+            Line(dc, plot.left - tick, yAt(i), plot.left, yAt(i));
+            if (i % yStep == 0) Text(dc, plot.left - tick - pad / 2, yAt(i) - th / 2, TA_RIGHT | TA_TOP, yText[i]);
+        }
+        int xStep = LabelStep(pane.xDivisions, plotW, xTextWidth + 2 * pad);
+        for (int i = 0; i <= pane.xDivisions; ++i) {
+            Line(dc, xAt(i), plot.bottom, xAt(i), plot.bottom + tick);
+            if (i % xStep == 0) Text(dc, xAt(i), plot.bottom + tick, TA_CENTER | TA_TOP, xText[i]);
+        }
+    }
+
+    // Axis labels: x centred below the numbers, y turned up the left side.
+    if (!pane.xLabel.empty()) Text(dc, (plot.left + plot.right) / 2, plot.bottom + tick + th, TA_CENTER | TA_TOP, pane.xLabel);
+    if (!pane.yLabel.empty()) {
+        GdiObject turned(dc, MakeFont(scale, 900));
+        Text(dc, area.left + pad, (plot.top + plot.bottom) / 2, TA_CENTER | TA_TOP, pane.yLabel);
+    }
+
+    // Legend: a row above the plot area, ending at its right edge.
+    if (legend) {
+        const int sample = Scaled(22, scale), gap = Scaled(5, scale), spacing = Scaled(14, scale);
+        int total = 0;
+        for (int s : kLegendOrder) {
+            if (HasLegendEntry(pane, s)) total += (total ? spacing : 0) + sample + gap + TextSize(dc, pane.series[s].name).cx;
+        }
+        int x = std::max(static_cast<int>(plot.left), static_cast<int>(plot.right) - total);
+        int yText = plot.top - pad / 2 - th, yLine = yText + th / 2;
+        for (int s : kLegendOrder) {
+            if (!HasLegendEntry(pane, s)) continue;
+            {
+                GdiObject pen(dc, MakeSeriesPen(pane, s, scale));
+                Line(dc, x, yLine, x + sample, yLine);
+            }
+            x += sample + gap;
+            Text(dc, x, yText, TA_LEFT | TA_TOP, pane.series[s].name);
+            x += TextSize(dc, pane.series[s].name).cx + spacing;
+        }
+    }
+    return plot;
+}

@@ -1,0 +1,19 @@
+// Drawing a whole plot into a device context: one routine for the screen
+// buffer, WM_PRINTCLIENT and the printer.
+#pragma once
+#include <windows.h>
+
+struct PlotPane;
+
+struct PlotDrawOptions {
+    double scale = 1;      // device pixels per screen pixel (1 on the screen, 6.25 at 600 dpi)
+    bool decimate = true;  // false draws every point (for comparisons)
+};
+
+// Draws the plot to fill area (logical units equal to device pixels) and
+// returns the plot area: the framed rectangle that the series are drawn in.
+RECT DrawPlot(HDC dc, const RECT& area, const PlotPane& pane, const PlotDrawOptions& options = {});
+
+// Draws one series as its pen would, clipped to nothing: the polyline path
+// alone, decimated or not. Used by DrawPlot and by pixel comparisons.
+void DrawSeriesLines(HDC dc, const RECT& plot, const PlotPane& pane, int series, bool decimate);

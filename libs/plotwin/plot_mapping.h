@@ -1,0 +1,39 @@
+// From data values to pixels: the axis ranges as drawn and the mapping of
+// series points onto the plot area, plus the column decimation that keeps
+// large series fast to draw.
+#pragma once
+#include <windows.h>
+
+#include <cstddef>
+#include <vector>
+
+struct PlotPane;
+
+struct AxisRange {
+    double lo = 0, hi = 1;
+};
+// The ranges the pane draws: an empty range is widened around its value and a
+// reversed y range is put right way up; non-finite limits fall back to 0 .. 1.
+AxisRange DrawnXRange(const PlotPane& pane);
+AxisRange DrawnYRange(const PlotPane& pane);
+
+// Maps values onto pixel positions; v0 lands on p0 and v1 on p1 (p1 < p0 for y).
+// Results are clamped well outside the plot area, so wild values never reach GDI.
+struct AxisMap {
+    double v0, v1;
+    int p0, p1;
+    int operator()(double v) const;
+};
+
+// Pixel points of one series: x of point i out of n spaced evenly from x.p0 to
+// x.p1, y mapped; runs of finite values are appended to out one after the
+// other, and runs receives the number of points of each run.
+void MapSeries(const double* y, size_t n, const AxisMap& x, const AxisMap& ymap, std::vector<POINT>& out,
+               std::vector<size_t>& runs);
+
+// Reduces a polyline whose x never goes back within a column to at most four
+// points per pixel column: first, minimum and maximum in the order they come,
+// last. The last column keeps all its points, since the end of a polyline is
+// not drawn and its exact path decides the final pixel. A one-pixel pen draws
+// the same pixels for the result as for the input.
+void DecimateColumns(const POINT* points, size_t n, std::vector<POINT>& out);

@@ -1,0 +1,168 @@
+// "PlotWindowClass": a thin window procedure over the pane state and the
+// drawing routine, with double-buffered painting and WM_PRINTCLIENT.
+#define PLOTWIN_BUILD
+#include "plot_window.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+
+#include "plot_draw.h"
+#include "plot_pane.h"
+#include "plotwin.h"
+
+namespace {
+
+HINSTANCE g_module = nullptr;
+
+// Window data: the pane state and the paint buffer kept between paints.
+struct PaneWindow {
+    PlotPane pane;
+    HBITMAP buffer = nullptr;
+    SIZE bufferSize = {0, 0};
+    ~PaneWindow() {
+        if (buffer) DeleteObject(buffer);
+    }
+};
+
+PaneWindow* WindowData(HWND window) { return reinterpret_cast<PaneWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA)); }
+
+double DeviceScale(HDC dc) {
+    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    return dpi > 0 ? std::max(0.5, dpi / 96.0) : 1.0;
+}
+
+void Paint(HWND window, PaneWindow& w) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    RECT client;
+    GetClientRect(window, &client);
+    int cx = client.right, cy = client.bottom;
+    bool buffered = (GetWindowLongPtrA(window, GWL_STYLE) & PLOTWIN_STYLE_PANE) != 0;
+    HDC mem = buffered && cx > 0 && cy > 0 ? CreateCompatibleDC(dc) : nullptr;
+    if (mem) {
+        if (!w.buffer || w.bufferSize.cx != cx || w.bufferSize.cy != cy) {
+            if (w.buffer) DeleteObject(w.buffer);
+            w.buffer = CreateCompatibleBitmap(dc, cx, cy);
+            w.bufferSize = {w.buffer ? cx : 0, w.buffer ? cy : 0};
+        }
+        if (!w.buffer) {
+            DeleteDC(mem);
+            mem = nullptr;
+        }
+    }
+    if (mem) {
+        HGDIOBJ old = SelectObject(mem, w.buffer);
+        DrawPlot(mem, client, w.pane, {DeviceScale(dc), true});
+        BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
+               ps.rcPaint.bottom - ps.rcPaint.top, mem, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
+        SelectObject(mem, old);
+        DeleteDC(mem);
+    } else {
+        DrawPlot(dc, client, w.pane, {DeviceScale(dc), true});
+    }
+    EndPaint(window, &ps);
+}
+
+// Draws into the caller's DC. Under a scaling mapping mode the caller has set
+// the viewport (a page region, y extent usually negative); the window origin
+// and extent chosen here make one logical unit one device pixel, y downward,
+// with (0, 0) at the viewport's top left, so the plot fills the viewport.
+void PrintClient(HWND window, PaneWindow& w, HDC dc) {
+    if (!dc) return;
+    int saved = SaveDC(dc);
+    RECT area;
+    int mode = GetMapMode(dc);
+    if (mode == MM_ANISOTROPIC || mode == MM_ISOTROPIC) {
+        SIZE ext;
+        GetViewportExtEx(dc, &ext);
+        SetWindowExtEx(dc, ext.cx, ext.cy, nullptr);
+        SetWindowOrgEx(dc, ext.cx < 0 ? -ext.cx : 0, ext.cy < 0 ? -ext.cy : 0, nullptr);
+        area = {0, 0, std::abs(ext.cx), std::abs(ext.cy)};
+    } else {
+        GetClientRect(window, &area);
+    }
+    DrawPlot(dc, area, w.pane, {DeviceScale(dc), true});
+    RestoreDC(dc, saved);
+}
+
+LRESULT CALLBACK PaneProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    PaneWindow* w = WindowData(window);
+    if (w) {
+        bool redraw = false;
+        if (PaneHandleMessage(w->pane, message, wParam, lParam, &redraw)) {
+            if (redraw) InvalidateRect(window, nullptr, FALSE);
+            if (message == PWM_UPDATE) UpdateWindow(window);
+            return 0;
+        }
+    }
+    switch (message) {
+    case WM_NCCREATE: {
+        auto* data = new (std::nothrow) PaneWindow;
+        if (!data) return FALSE;
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(data));
+        break;
+    }
+    case WM_NCDESTROY:
+        delete w;
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        break;
+    case WM_ERASEBKGND:
+        return 1;  // the paint covers every pixel
+    case WM_SIZE:
+        InvalidateRect(window, nullptr, FALSE);
+        return 0;
+    case WM_PAINT:
+        if (w) {
+            Paint(window, *w);
+            return 0;
+        }
+        break;
+    case WM_PRINTCLIENT:
+        if (w) PrintClient(window, *w, reinterpret_cast<HDC>(wParam));
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+PlotPane* PaneOf(HWND window) {
+    char name[64] = {};
+    if (!window || !IsWindow(window) || !GetClassNameA(window, name, sizeof name) ||
+        lstrcmpiA(name, PLOTWIN_CLASS) != 0) {
+        return nullptr;
+    }
+    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC)) != PaneProc) return nullptr;
+    PaneWindow* w = WindowData(window);
+    return w ? &w->pane : nullptr;
+}
+
+void RefreshPane(HWND window) {
+    InvalidateRect(window, nullptr, FALSE);
+    UpdateWindow(window);
+}
+
+HINSTANCE PlotModule() { return g_module; }
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        g_module = module;
+        DisableThreadLibraryCalls(module);
+    }
+    return TRUE;
+}
+
+PLOTWIN_API int __stdcall PlotInitialize(HINSTANCE instance) {
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = PaneProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.lpszClassName = PLOTWIN_CLASS;
+    WNDCLASSEXA existing = {};
+    existing.cbSize = sizeof existing;
+    if (GetClassInfoExA(instance, PLOTWIN_CLASS, &existing)) return 1;  // already there
+    return RegisterClassExA(&wc) ? 1 : 0;
+}
