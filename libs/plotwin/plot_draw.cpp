@@ -99,11 +99,15 @@ void DrawSeriesLines(HDC dc, const RECT& plot, const PlotPane& pane, int series,
     AxisMap span{0, 1, xmap(x0), xmap(x1)};
     AxisMap ymap{yr.lo, yr.hi, static_cast<int>(plot.bottom - 1), static_cast<int>(plot.top)};
 
-    static thread_local std::vector<POINT> mapped, reduced;
+    static thread_local std::vector<POINT> mapped;
     static thread_local std::vector<size_t> runs;
     mapped.clear();
     runs.clear();
-    MapSeries(y.data(), y.size(), span, ymap, mapped, runs);
+    if (decimate) {
+        MapDecimated(y.data(), y.size(), span, ymap, mapped, runs);
+    } else {
+        MapSeries(y.data(), y.size(), span, ymap, mapped, runs);
+    }
     size_t at = 0;
     for (size_t n : runs) {
         const POINT* p = mapped.data() + at;
@@ -112,13 +116,7 @@ void DrawSeriesLines(HDC dc, const RECT& plot, const PlotPane& pane, int series,
             Line(dc, p->x - 2, p->y, p->x + 3, p->y);
             continue;
         }
-        if (decimate) {
-            reduced.clear();
-            DecimateColumns(p, n, reduced);
-            Polyline(dc, reduced.data(), static_cast<int>(reduced.size()));
-        } else {
-            Polyline(dc, p, static_cast<int>(n));
-        }
+        Polyline(dc, p, static_cast<int>(n));
     }
 }
 

@@ -19,6 +19,13 @@ AxisRange Widened(double lo, double hi) {
 
 constexpr int kClampMargin = 30000;
 
+// floor(p + 0.5) for the clamped pixel range, without a library call: the
+// offset makes the value positive, so truncation rounds down.
+constexpr double kRoundOffset = 1 << 22;
+inline int RoundPixel(double p) {
+    return static_cast<int>(p + (0.5 + kRoundOffset)) - static_cast<int>(kRoundOffset);
+}
+
 }  // namespace
 
 AxisRange DrawnXRange(const PlotPane& pane) { return Widened(pane.xMin, pane.xMax); }
@@ -35,7 +42,7 @@ int AxisMap::operator()(double v) const {
     double hi = std::max(p0, p1) + static_cast<double>(kClampMargin);
     if (!(p >= lo)) p = lo;  // also catches NaN
     if (p > hi) p = hi;
-    return static_cast<int>(std::floor(p + 0.5));
+    return RoundPixel(p);
 }
 
 void MapSeries(const double* y, size_t n, const AxisMap& x, const AxisMap& ymap, std::vector<POINT>& out,
@@ -50,35 +57,78 @@ void MapSeries(const double* y, size_t n, const AxisMap& x, const AxisMap& ymap,
             continue;
         }
         POINT p;
-        p.x = static_cast<LONG>(std::floor(x.p0 + step * static_cast<double>(i) + 0.5));
+        p.x = RoundPixel(x.p0 + step * static_cast<double>(i));  // as MapDecimated
         p.y = ymap(y[i]);
         out.push_back(p);
     }
     if (out.size() > runStart) runs.push_back(out.size() - runStart);
 }
 
-void DecimateColumns(const POINT* points, size_t n, std::vector<POINT>& out) {
-    const size_t start = out.size();
-    auto push = [&out, start](const POINT& p) {
-        if (out.size() == start || out.back().x != p.x || out.back().y != p.y) out.push_back(p);
+void MapDecimated(const double* y, size_t n, const AxisMap& x, const AxisMap& ymap, std::vector<POINT>& out,
+                  std::vector<size_t>& runs) {
+    if (!y || n == 0) return;
+    const double step = n > 1 ? static_cast<double>(x.p1 - x.p0) / static_cast<double>(n - 1) : 0;
+    size_t runStart = out.size();
+    size_t runPoints = 0;  // finite points of the run, before reduction
+    // Zero-length steps draw nothing, and two vertical or two horizontal steps
+    // in one direction draw what one step does, so these are folded.
+    auto push = [&](LONG px, double v) {
+        POINT p = {px, ymap(v)};
+        size_t m = out.size() - runStart;
+        if (m >= 1 && out.back().x == p.x && out.back().y == p.y) return;
+        if (m >= 2) {
+            POINT& b = out.back();
+            const POINT& a = out[out.size() - 2];
+            bool vertical = a.x == p.x && b.x == p.x && ((a.y < b.y && b.y < p.y) || (a.y > b.y && b.y > p.y));
+            bool horizontal = a.y == p.y && b.y == p.y && ((a.x < b.x && b.x < p.x) || (a.x > b.x && b.x > p.x));
+            if (vertical || horizontal) {
+                b = p;
+                return;
+            }
+        }
+        out.push_back(p);
     };
-    size_t i = 0;
-    while (i < n) {
-        size_t end = i + 1;
-        while (end < n && points[end].x == points[i].x) ++end;
-        if (end == n) {  // last column: every point
-            for (size_t k = i; k < n; ++k) push(points[k]);
-            break;
+    // The run's last column: every point, since the end of a polyline is not
+    // drawn and the exact path there decides the final pixel.
+    auto endRun = [&](size_t from, size_t to, LONG px) {
+        for (size_t k = from; k < to; ++k) push(px, y[k]);
+        // A run of several points that folded to one still draws nothing.
+        if (out.size() - runStart == 1 && runPoints > 1) out.push_back(out.back());
+        if (out.size() > runStart) runs.push_back(out.size() - runStart);
+        runStart = out.size();
+        runPoints = 0;
+    };
+    size_t column = n;  // first index of the current column; n: no run open
+    LONG columnX = 0;
+    // The point's x is RoundPixel of the same expression as in MapSeries; it is
+    // converted only where it reaches the next column's threshold.
+    double nextColumn = 0, di = -1;
+    const bool forward = x.p1 >= x.p0;
+    size_t lo = 0, hi = 0;
+    for (size_t i = 0; i < n; ++i) {
+        double v = y[i];
+        di += 1;
+        if (!(v - v == 0)) {  // NaN or infinite: the run ends here
+            if (column < n) endRun(column, i, columnX);
+            column = n;
+            continue;
         }
-        size_t lo = i, hi = i;
-        for (size_t k = i + 1; k < end; ++k) {
-            if (points[k].y < points[lo].y) lo = k;
-            if (points[k].y > points[hi].y) hi = k;
+        ++runPoints;
+        double shifted = x.p0 + step * di + (0.5 + kRoundOffset);
+        if (column < n && (forward ? shifted < nextColumn : shifted >= nextColumn)) {
+            if (v < y[lo]) lo = i;
+            if (v > y[hi]) hi = i;
+            continue;
         }
-        push(points[i]);
-        push(points[std::min(lo, hi)]);
-        push(points[std::max(lo, hi)]);
-        push(points[end - 1]);
-        i = end;
+        if (column < n) {  // a column is complete: first, extremes in order, last
+            push(columnX, y[column]);
+            push(columnX, y[std::min(lo, hi)]);
+            push(columnX, y[std::max(lo, hi)]);
+            push(columnX, y[i - 1]);
+        }
+        column = lo = hi = i;
+        columnX = static_cast<LONG>(shifted) - static_cast<LONG>(kRoundOffset);
+        nextColumn = forward ? columnX + 1 + kRoundOffset : columnX + kRoundOffset;
     }
+    if (column < n) endRun(column, n, columnX);
 }

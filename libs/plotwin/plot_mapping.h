@@ -31,9 +31,10 @@ struct AxisMap {
 void MapSeries(const double* y, size_t n, const AxisMap& x, const AxisMap& ymap, std::vector<POINT>& out,
                std::vector<size_t>& runs);
 
-// Reduces a polyline whose x never goes back within a column to at most four
-// points per pixel column: first, minimum and maximum in the order they come,
-// last. The last column keeps all its points, since the end of a polyline is
-// not drawn and its exact path decides the final pixel. A one-pixel pen draws
-// the same pixels for the result as for the input.
-void DecimateColumns(const POINT* points, size_t n, std::vector<POINT>& out);
+// MapSeries reduced to at most four points per pixel column: the first
+// point, the lowest and highest in the order they come, and the last. The
+// last column of each run keeps all its points; steps that draw nothing more
+// are folded. A one-pixel pen draws the same pixels for the result as for
+// MapSeries' points.
+void MapDecimated(const double* y, size_t n, const AxisMap& x, const AxisMap& ymap, std::vector<POINT>& out,
+                  std::vector<size_t>& runs);

@@ -192,13 +192,14 @@ std::vector<DWORD> Render(const PlotPane& pane, const RECT& plot, int width, int
 TEST(Decimation, SamePixelsAsDrawingEveryPoint) {
     std::mt19937 random(7);
     std::normal_distribution<double> noise(0, 1);
-    struct Case { int count, plotWidth; double yMin, yMax; bool gaps; };
+    struct Case { int count, plotWidth; double yMin, yMax; bool gaps, stairs; };
     const Case cases[] = {
-        {65535, 1200, -20, 120, false},  // step response with noise, many points per column
-        {65535, 97, -20, 120, true},     // narrow pane, NaN gaps
-        {5000, 300, 0, 60, false},       // curve partly above the y range
-        {3000, 2, -20, 120, false},      // two columns only
-        {150, 1200, -20, 120, false},    // fewer points than columns
+        {65535, 1200, -20, 120, false, false},  // step response with noise, many points per column
+        {65535, 97, -20, 120, true, false},     // narrow pane, NaN gaps
+        {5000, 300, 0, 60, false, false},       // curve partly above the y range
+        {3000, 2, -20, 120, false, false},      // two columns only
+        {150, 1200, -20, 120, false, false},    // fewer points than columns
+        {20000, 300, -20, 120, false, true},    // flat steps with runs of one and two points
     };
     for (const Case& c : cases) {
         PlotPane pane;
@@ -211,6 +212,7 @@ TEST(Decimation, SamePixelsAsDrawingEveryPoint) {
             double t = 8.0 * i / c.count;
             y[i] = 100 * (1 - std::exp(-t) * std::cos(3 * t)) + 4 * noise(random);
             if (c.gaps && i % 9000 > 8800) y[i] = kNaN;
+            if (c.stairs) y[i] = (i % 7 == 2 || i % 7 == 5) ? kNaN : std::floor(i / 997.0) * 5;
         }
         pane.series[kSeriesActual].y = y;
         for (double& v : y) v = -v / 2 + 30;
@@ -232,14 +234,22 @@ TEST(Decimation, SamePixelsAsDrawingEveryPoint) {
     }
 }
 
-TEST(Decimation, KeepsAtMostFourPointsPerColumn) {
-    std::vector<POINT> points;
-    for (int i = 0; i < 1000; ++i) points.push_back({i / 100, (i * 37) % 91});
+TEST(Decimation, KeepsAtMostFourPointsPerColumnAndEveryPointOfTheLast) {
+    std::vector<double> y(1000);
+    for (int i = 0; i < 1000; ++i) y[i] = (i * 37) % 91;
+    y[500] = kNaN;  // two runs
     std::vector<POINT> out;
-    DecimateColumns(points.data(), points.size(), out);
-    EXPECT_LE(out.size(), 9u * 4 + 100);  // last column keeps all of its points
+    std::vector<size_t> runs;
+    MapDecimated(y.data(), y.size(), AxisMap{0, 1, 0, 9}, AxisMap{0, 100, 100, 0}, out, runs);
+    ASSERT_EQ(runs.size(), 2u);
+    // Columns of 111 points (56 at the ends); a run's last column keeps its
+    // points, less those that draw nothing more.
+    EXPECT_LE(runs[0], 4u * 4 + 111);
+    EXPECT_GT(runs[0], 4u * 4 + 50);
+    EXPECT_LE(runs[1], 4u * 4 + 56);
     EXPECT_EQ(out.front().x, 0);
-    EXPECT_EQ(out.back().y, points.back().y);
+    EXPECT_EQ(out.back().x, 9);
+    EXPECT_EQ(out.back().y, 100 - 999 * 37 % 91);
 }
 
 TEST(StoredSettings, RoundTripAndRejectedValues) {
