@@ -99,10 +99,9 @@ void DrawSeriesLines(HDC dc, const RECT& plot, const PlotPane& pane, int series,
     AxisMap span{0, 1, xmap(x0), xmap(x1)};
     AxisMap ymap{yr.lo, yr.hi, static_cast<int>(plot.bottom - 1), static_cast<int>(plot.top)};
 
-    static thread_local std::vector<POINT> mapped;
-    static thread_local std::vector<size_t> runs;
-    mapped.clear();
-    runs.clear();
+    std::vector<POINT> mapped;
+    std::vector<size_t> runs;
+    mapped.reserve(decimate ? 4 * static_cast<size_t>(plot.right - plot.left) + 64 : y.size());
     if (decimate) {
         MapDecimated(y.data(), y.size(), span, ymap, mapped, runs);
     } else {

@@ -146,10 +146,7 @@ void RefreshPane(HWND window) {
 HINSTANCE PlotModule() { return g_module; }
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) {
-        g_module = module;
-        DisableThreadLibraryCalls(module);
-    }
+    if (reason == DLL_PROCESS_ATTACH) g_module = module;
     return TRUE;
 }
 
