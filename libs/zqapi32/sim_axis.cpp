@@ -35,6 +35,14 @@ double Phi2(double z) {
     return (std::expm1(z) - z) / (z * z);
 }
 
+// Round to the nearest integer (ties to even) with plain double arithmetic:
+// much cheaper than the run-time library's nearbyint on this target.
+inline double RoundToInteger(double v) {
+    constexpr double kShift = 6755399441055744.0;  // 1.5 x 2^52
+    if (!(std::fabs(v) < 2251799813685248.0)) return v;  // already whole (or NaN)
+    return v >= 0 ? (v + kShift) - kShift : (v - kShift) + kShift;
+}
+
 double RoundSignificant(double v, int digits) {
     if (v == 0 || !std::isfinite(v)) return v;
     double p = std::pow(10.0, digits - 1 - std::floor(std::log10(std::fabs(v))));
@@ -157,7 +165,7 @@ void Axis::Retime() {
 }
 
 double Axis::Measure(double x) const {
-    if (spec_.counts_per_unit > 0) return std::nearbyint(x * spec_.counts_per_unit) / spec_.counts_per_unit;
+    if (spec_.counts_per_unit > 0) return RoundToInteger(x * spec_.counts_per_unit) / spec_.counts_per_unit;
     return x;
 }
 
@@ -327,8 +335,13 @@ void Axis::Tick(const Axis* master) {
     } else if (on_) {
         double y = Measure(x_);
         double e = r_ - y;
-        int m = static_cast<int>(std::lround(gains.derivative_period / period_));
-        m = std::clamp(m, 1, static_cast<int>(errors_.size()) - 1);
+        if (gains.derivative_period != cached_derivative_period_ || period_ != cached_period_) {
+            cached_derivative_period_ = gains.derivative_period;
+            cached_period_ = period_;
+            double ticks = RoundToInteger(gains.derivative_period / period_);
+            derivative_ticks_ = static_cast<int>(std::clamp(ticks, 1.0, static_cast<double>(errors_.size() - 1)));
+        }
+        const int m = derivative_ticks_;
         int n = static_cast<int>(errors_.size());
         double e_old = errors_[static_cast<size_t>((error_pos_ - m + 1 + n) % n)];
         error_pos_ = (error_pos_ + 1) % n;

@@ -139,6 +139,8 @@ private:
     double r_ = 0, r_prev_ = 0, target_ = 0, integral_ = 0, aux_offset_ = 0;
     std::array<double, 1024> errors_{};
     int error_pos_ = 0;
+    double cached_derivative_period_ = -1, cached_period_ = -1;
+    int derivative_ticks_ = 1;
     bool move_active_ = false;
     MovePlan move_;
     int64_t move_start_tick_ = 0;
