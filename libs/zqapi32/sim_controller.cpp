@@ -45,6 +45,12 @@ int Controller::Reset() {
     return kOk;
 }
 
+// Gearing does not chain: a master follows nobody and a slave leads nobody.
+bool Controller::CanGear(int slave, int master) const {
+    if (gear_master_[static_cast<size_t>(master)] != 0) return false;
+    return std::find(gear_master_.begin(), gear_master_.end(), slave) == gear_master_.end();
+}
+
 int Controller::CheckAxis(int axis) const {
     return axis >= 1 && axis <= NumberAxes() ? kOk : kErrBadAxis;
 }
@@ -61,11 +67,15 @@ bool Controller::CanSetCapturePeriod(const Axis& a) const {
 // ---- time -------------------------------------------------------------
 
 void Controller::TickAxes(int64_t now) {
-    for (size_t i = 0; i < axes_.size(); ++i) {
-        Axis& a = *axes_[i];
-        if (a.NextTickNs() != now) continue;
-        int m = gear_master_[i + 1];
-        a.Tick(m ? axes_[static_cast<size_t>(m - 1)].get() : nullptr);
+    // Masters first, so a geared axis follows its master's command of the same
+    // tick whatever the two axes' numbers (gearing does not chain: a master is never geared).
+    for (int pass = 0; pass < 2; ++pass) {
+        for (size_t i = 0; i < axes_.size(); ++i) {
+            Axis& a = *axes_[i];
+            int m = gear_master_[i + 1];
+            if (a.NextTickNs() != now || (m != 0) != (pass == 1)) continue;
+            a.Tick(m ? axes_[static_cast<size_t>(m - 1)].get() : nullptr);
+        }
     }
 }
 
@@ -141,6 +151,7 @@ void Controller::Execute(const Cmd& c, Task* task) {
     case Cmd::kGear: {
         Axis& slave = AxisAt(c.axis);
         if (c.value) {
+            if (!CanGear(c.axis, c.axis2)) break;
             gear_master_[static_cast<size_t>(c.axis)] = c.axis2;
             slave.Gear(true, c.x, &AxisAt(c.axis2));
         } else {
@@ -522,7 +533,7 @@ int Controller::EnableGearing(int slave, int master, double ratio, int state) {
     if (slave == master) return kErrBadAxis;
     if (!Finite(ratio)) return kErrBadValue;
     if (state != 0 && state != 1) return kErrBadValue;
-    if (state == 1 && gear_master_[static_cast<size_t>(master)] != 0) return kErrGeared;
+    if (state == 1 && !CanGear(slave, master)) return kErrGeared;
     Cmd c{};
     c.kind = Cmd::kGear;
     c.axis = slave;

@@ -100,6 +100,7 @@ private:
     };
 
     int CheckAxis(int axis) const;
+    bool CanGear(int slave, int master) const;
     int CheckServo(int axis) const;
     int Queue(const Cmd& cmd);
     void Execute(const Cmd& cmd, Task* task);

@@ -134,6 +134,7 @@ TEST(SimBlocks, GearedPartnerFollowsItsMasterUntilReleased) {
     ASSERT_EQ(c->Set(2, Controller::kSetPosition, 7), 0);
     ASSERT_EQ(c->EnableGearing(2, 1, 1.0, 1), 0);
     EXPECT_EQ(c->EnableGearing(1, 2, 1.0, 1), zqsim::kErrGeared);  // no gearing loops
+    EXPECT_EQ(c->EnableGearing(3, 2, 1.0, 1), zqsim::kErrGeared);  // nor chains
     EXPECT_EQ(c->MoveRelative(2, 1), zqsim::kErrGeared);
     ASSERT_EQ(c->BlockBegin(0, 0), 0);
     ASSERT_EQ(c->MoveRelative(1, 20), 0);
