@@ -69,7 +69,7 @@ void LoadConfiguration() {
         }
         if (!zqsim::LoadConfigFile(path, &config, &error)) {
             lib.config_error = error;
-            lib.source = "\x01";  // forces a reload at the next open
+            lib.source.clear();
             lib.controllers.clear();
             lib.config = zqsim::SimConfig();
             return;
