@@ -76,7 +76,10 @@ bool ParseInt(const std::string& s, long long* out) {
     if (s.empty()) return false;
     errno = 0;
     char* end = nullptr;
-    long long v = std::strtoll(s.c_str(), &end, 0);  // decimal or 0x hex
+    // Decimal, or hex with 0x; a leading zero does not mean octal.
+    size_t digits = (s[0] == '-' || s[0] == '+') ? 1 : 0;
+    bool hex = s.size() > digits + 1 && s[digits] == '0' && (s[digits + 1] == 'x' || s[digits + 1] == 'X');
+    long long v = std::strtoll(s.c_str(), &end, hex ? 16 : 10);
     if (errno != 0 || *end != '\0') return false;
     if (v < -2147483648LL || v > 2147483647LL) return false;
     *out = v;

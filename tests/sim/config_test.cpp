@@ -18,7 +18,7 @@ TEST(SimConfig, KeysDescribeControllersAndAxes) {
         "FLAGS = 0x4\n"
         "axes = 3\n"
         "[Controller.7.Axis.2]\n"
-        "module = 5\nflags = 0\ncapture = 0x180\nbuffer = 64\nhigh = 0.001\nmedium = 0.002\nlow = 0.004\n"
+        "module = 5\nflags = 0\ncapture = 0x180\nbuffer = 064\nhigh = 0.001\nmedium = 0.002\nlow = 0.004\n"
         "update_rate = 2\ninertia = 3.5\nviscous = 0\ncoulomb = 1\ntorque_constant = 2\ntorque_limit = 4\n"
         "counts_per_unit = 0\naux_ratio = -2\naux_compliance = 0.5\n"
         "[controller.8]\naxes = 0\nopen_error = -42\n";
@@ -95,5 +95,31 @@ TEST(SimConfig, BadLinesNameFileLineAndReason) {
         EXPECT_FALSE(ParseConfig(c.text, "f.ini", &config, &error));
         EXPECT_EQ(error.rfind(c.error, 0), 0u) << error;
         EXPECT_EQ(config.controllers.size(), 2u);  // left as it was
+    }
+}
+
+TEST(SimConfig, DamagedFilesAreReportedNeverCrash) {
+    const std::string good =
+        "[controller.0]\ntype = 6\naxes = 2\n[controller.0.axis.2]\ncapture = 0x380\ninertia = 0.5\nhigh = 0.0005\n";
+    const std::string alphabet = "[]=.;#x0123456789 \n\t-+eE\r\x01\xff";
+    unsigned seed = 12345;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7fff; };
+    for (int round = 0; round < 3000; ++round) {
+        std::string text = good;
+        for (int edits = 1 + next() % 4; edits > 0; --edits) {
+            size_t at = next() % (text.size() + 1);
+            switch (next() % 3) {
+            case 0: text.insert(at, 1, alphabet[next() % alphabet.size()]); break;
+            case 1: if (at < text.size()) text.erase(at, 1); break;
+            default: if (at < text.size()) text[at] = alphabet[next() % alphabet.size()]; break;
+            }
+        }
+        SimConfig config;
+        std::string error;
+        if (ParseConfig(text, "f.ini", &config, &error)) {
+            for (const auto& c : config.controllers) ASSERT_LE(c.axes.size(), 16u);
+        } else {
+            ASSERT_EQ(error.rfind("f.ini line ", 0), 0u) << error;
+        }
     }
 }
