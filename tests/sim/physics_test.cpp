@@ -209,6 +209,14 @@ TEST(SimPhysics, DerivativeGainDamps) {
     Response low = BenchStep(1, 0.5, 1), mid = BenchStep(1, 1, 1), high = BenchStep(1, 2, 1);
     EXPECT_GT(Peak(low.actual), Peak(mid.actual));
     EXPECT_GT(Peak(mid.actual), Peak(high.actual));
+    // Without derivative gain the loop keeps ringing through the whole record.
+    Response none = BenchStep(1, 0, 1);
+    auto late = [](const std::vector<double>& v) {
+        auto [lo, hi] = std::minmax_element(v.begin() + 500, v.end());
+        return *hi - *lo;
+    };
+    EXPECT_GT(late(none.actual), 50);
+    EXPECT_LT(late(mid.actual), 2);
 }
 
 TEST(SimPhysics, TorqueLimitFlattensTheTorqueCurveAtTheLimit) {
