@@ -562,14 +562,14 @@ int Controller::Command(int axis, int opcode, const void* argument, int type) {
     }
     case kOpDecrement:
     case kOpCompare:
-    case kOpLoopEnd:
         c.kind = Cmd::kOp;
         c.opcode = opcode;
         return Queue(c);
+    case kOpLoopEnd:
     case kOpJumpIf:
-        // A jump only means something inside a block, to one of its commands.
+        // Loop structure only means something inside a block; a jump goes to one of its commands.
         if (!building_) return kErrBlockState;
-        if (arg < 0 || static_cast<size_t>(arg) > block_.size()) return kErrBadValue;
+        if (opcode == kOpJumpIf && (arg < 0 || static_cast<size_t>(arg) > block_.size())) return kErrBadValue;
         c.kind = Cmd::kOp;
         c.opcode = opcode;
         return Queue(c);

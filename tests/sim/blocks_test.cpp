@@ -126,6 +126,7 @@ TEST(SimBlocks, BlocksRunInOrderAndAJumpWithoutWaitCannotHang) {
     EXPECT_EQ(c->Command(0, 6, &zero, 2), 0);
     ASSERT_EQ(c->BlockEnd(nullptr), 0);
     EXPECT_EQ(c->Command(0, 6, &zero, 2), zqsim::kErrBlockState);
+    EXPECT_EQ(c->Command(0, 120, &zero, 2), zqsim::kErrBlockState);
 }
 
 TEST(SimBlocks, GearedPartnerFollowsItsMasterUntilReleased) {
