@@ -133,7 +133,9 @@ PlotPane* PaneOf(HWND window) {
         lstrcmpiA(name, PLOTWIN_CLASS) != 0) {
         return nullptr;
     }
-    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC)) != PaneProc) return nullptr;
+    // The class's procedure, not the window's: a pane subclassed by its
+    // owner (to watch its messages, say) is still a pane.
+    if (reinterpret_cast<WNDPROC>(GetClassLongPtrA(window, GCLP_WNDPROC)) != PaneProc) return nullptr;
     PaneWindow* w = WindowData(window);
     return w ? &w->pane : nullptr;
 }

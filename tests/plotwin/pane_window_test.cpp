@@ -295,6 +295,11 @@ PlotAppearance LookOf(HWND pane, HKEY key) {
     return look;
 }
 
+WNDPROC g_panePrevious = nullptr;
+LRESULT CALLBACK PassThroughProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return CallWindowProcA(g_panePrevious, window, message, wParam, lParam);
+}
+
 class PlotSettingsTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -317,7 +322,10 @@ TEST_F(PlotSettingsTest, StoredValuesRestoreAndForeignValuesAreIgnored) {
 
     EXPECT_EQ(PlotLoadSettings(host.pane(0), key_, "Plot1"), 1);
     EXPECT_TRUE(LookOf(host.pane(0), key_) == changed);
-    // What ordinal 4 stores, ordinal 3 restores on another pane.
+    // What ordinal 4 stores, ordinal 3 restores on another pane, also on one
+    // that its owner has subclassed.
+    g_panePrevious = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(host.pane(1), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PassThroughProc)));
     EXPECT_EQ(PlotSaveSettings(host.pane(0), key_, "Plot0"), 1);
     EXPECT_EQ(PlotLoadSettings(host.pane(1), key_, "Plot0"), 1);
     EXPECT_TRUE(LookOf(host.pane(1), key_) == changed);
