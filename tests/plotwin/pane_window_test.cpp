@@ -406,10 +406,34 @@ TEST_F(PlotSettingsTest, SetupDialogAppliesEditsOnOkOnly) {
     EXPECT_TRUE(LookOf(host.pane(0), key_) == LookOf(host.pane(1), key_));
     EXPECT_EQ(LookOf(host.pane(1), key_).colors[kSeriesError], RGB(0, 0, 0));
 
+    // A colour from outside the palette shows as "Custom"; "Other..." asks the
+    // colour dialog, and neither its Cancel nor its OK loses the colour.
+    PlotAppearance custom = DefaultAppearance();
+    custom.colors[kSeriesTorque] = RGB(1, 2, 3);
+    std::vector<BYTE> blob = EncodeAppearance(custom);
+    RegSetValueExA(key_, "Custom", 0, REG_BINARY, blob.data(), static_cast<DWORD>(blob.size()));
+    ASSERT_EQ(PlotLoadSettings(host.pane(0), key_, "Custom"), 1);
+    for (int button : {IDCANCEL, IDOK}) {
+        responder.Handle([&responder, button](HWND dialog) {
+            HWND combo = GetDlgItem(dialog, IDC_PLOT_COLOR + 4);  // Torque
+            char text[32] = {};
+            SendMessageA(combo, CB_GETLBTEXT, SendMessageA(combo, CB_GETCURSEL, 0, 0), Ptr(text));
+            EXPECT_STREQ(text, "Custom");
+            responder.Press(button);  // for the colour dialog
+            SelectComboItem(dialog, IDC_PLOT_COLOR + 4, "Other...");
+            SendMessageA(combo, CB_GETLBTEXT, SendMessageA(combo, CB_GETCURSEL, 0, 0), Ptr(text));
+            EXPECT_STREQ(text, "Custom");
+            PressButton(dialog, IDOK);
+        });
+        EXPECT_EQ(PlotSetupDialog(host.host(), host.panes().data(), 1, 0, 0), 1);
+        EXPECT_EQ(LookOf(host.pane(0), key_).colors[kSeriesTorque], RGB(1, 2, 3)) << button;
+    }
+    EXPECT_EQ(responder.Records().size(), 7u);  // two setup dialogs, each with a colour dialog
+
     HWND none[] = {nullptr, host.host()};
     EXPECT_EQ(PlotSetupDialog(host.host(), none, 2, 0, 0), 0);  // no plot pane: no dialog
     EXPECT_EQ(PlotSetupDialog(host.host(), nullptr, 5, 0, 0), 0);
-    EXPECT_EQ(responder.Records().size(), 3u);
+    EXPECT_EQ(responder.Records().size(), 7u);
 }
 
 }  // namespace
