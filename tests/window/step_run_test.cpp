@@ -1,0 +1,422 @@
+// Step test run on the real main window against the simulated controller:
+// the controller calls in order (from the call journal), the record-time
+// warning, the capture fetch and its bad inputs.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app_fixture.h"
+#include "controller/zq_library.h"
+#include "journal.h"
+#include "responder.h"
+#include "plot/plot_display.h"
+#include "screenshot.h"
+#include "steptest/step_test.h"
+
+namespace {
+
+// The journal shows argument pointers as "&"; these two spies note the 32-bit
+// value behind the pointer of qlxcmdex and ZqSetRegister, so the expected
+// sequences below can show it.
+std::vector<std::string> g_values;
+qlxcmdex_t* g_qlxcmdex = nullptr;
+ZqSetRegister_t* g_setRegister = nullptr;
+
+int ZQAPI SpyQlxcmdex(short h, unsigned short axis, int opcode, void* argument, int type) {
+    char line[96];
+    std::snprintf(line, sizeof line, "qlxcmdex(%d, %u, %d, %d, %d)", h, axis, opcode,
+                  argument ? *static_cast<int*>(argument) : -999, type);
+    g_values.push_back(line);
+    return g_qlxcmdex(h, axis, opcode, argument, type);
+}
+
+int ZQAPI SpySetRegister(short h, int reg, void* value, int type) {
+    char line[96];
+    std::snprintf(line, sizeof line, "ZqSetRegister(%d, %d, %d, %d)", h, reg, value ? *static_cast<int*>(value) : -999,
+                  type);
+    g_values.push_back(line);
+    return g_setRegister(h, reg, value, type);
+}
+
+// The cursor shown when the command block is sent, just before the wait.
+HCURSOR g_cursorAtBlockEnd = nullptr;
+ZqBlockEnd_t* g_blockEnd = nullptr;
+
+int ZQAPI SpyBlockEnd(short h, int* task) {
+    g_cursorAtBlockEnd = GetCursor();
+    return g_blockEnd(h, task);
+}
+
+// When set, the axis configuration reads as if no rate had a servo period.
+bool g_noPeriods = false;
+ZqGetAxisConfiguration_t* g_getAxisConfiguration = nullptr;
+
+int ZQAPI SpyGetAxisConfiguration(short h, unsigned short axis, AxisConfig* config) {
+    int result = g_getAxisConfiguration(h, axis, config);
+    if (g_noPeriods && config) config->HighRatePeriod = config->MediumRatePeriod = config->LowRatePeriod = 0.0;
+    return result;
+}
+
+class SpyValues {
+public:
+    SpyValues() {
+        g_values.clear();
+        g_noPeriods = false;
+        g_qlxcmdex = qlxcmdex;
+        g_setRegister = ZqSetRegister;
+        g_blockEnd = ZqBlockEnd;
+        g_getAxisConfiguration = ZqGetAxisConfiguration;
+        qlxcmdex = SpyQlxcmdex;
+        ZqSetRegister = SpySetRegister;
+        ZqBlockEnd = SpyBlockEnd;
+        ZqGetAxisConfiguration = SpyGetAxisConfiguration;
+    }
+    ~SpyValues() {
+        qlxcmdex = g_qlxcmdex;
+        ZqSetRegister = g_setRegister;
+        ZqBlockEnd = g_blockEnd;
+        ZqGetAxisConfiguration = g_getAxisConfiguration;
+        g_noPeriods = false;
+    }
+};
+
+// Journal lines with the spied values in place of "&": each qlxcmdex and
+// ZqSetRegister line must match its spy line apart from the value.
+std::vector<std::string> WithValues(const std::vector<std::string>& lines) {
+    std::vector<std::string> out;
+    size_t next = 0;
+    for (const std::string& line : lines) {
+        bool spied = line.rfind("qlxcmdex(", 0) == 0 || line.rfind("ZqSetRegister(", 0) == 0;
+        if (!spied) {
+            out.push_back(line);
+            continue;
+        }
+        std::string value = next < g_values.size() ? g_values[next++] : "(no spy line)";
+        // Replace the pointer argument (the 4th of qlxcmdex, the 3rd of ZqSetRegister) to compare.
+        size_t close = value.rfind(',');
+        size_t open = close == std::string::npos || close == 0 ? std::string::npos : value.rfind(',', close - 1);
+        std::string masked = open == std::string::npos ? value : value.substr(0, open + 2) + "&" + value.substr(close);
+        out.push_back(masked == line ? value : line + " <> " + value);
+    }
+    return out;
+}
+
+const std::vector<std::string> kTestCalls = {
+    "ZqSetOperatingMode", "ZqEnableGearing", "ZqSetRegister", "ZqGetTargetEx", "ZqGetOptimalEx", "ZqGetAuxEncPosEx",
+    "ZqCaptureData",      "ZqBlockBegin",    "qlxcmdex",      "ZqMoveRelative", "ZqWaitForStop", "ZqBlockEnd"};
+
+using Lines = std::vector<std::string>;
+
+// Expected lines are written with H for the controller handle, which the
+// simulated library numbers anew at each open.
+Lines WithHandle(const Lines& lines, short handle) {
+    Lines out;
+    for (std::string line : lines) {
+        size_t at = line.find("(H");
+        if (at != std::string::npos) line.replace(at + 1, 1, std::to_string(handle));
+        out.push_back(line);
+    }
+    return out;
+}
+
+class StepRunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(app.Start(), nullptr);
+        spy = std::make_unique<SpyValues>();  // after start-up, which binds the library
+        AppState& s = app.State();
+        ASSERT_EQ(s.Axis, 1);
+        s.Test.RecordTime = 0.01;  // 20 points at 0.5 ms: a short wait
+        s.Test.Delay = 0.0;
+        s.Test.Distance = 100.0;
+        s.Test.Sampling = 1;
+    }
+    AppState& S() { return app.State(); }
+    // The test's controller calls since the mark, with spied values.
+    Lines Calls() { return WithValues(Journal::Filter(journal.Since(), kTestCalls)); }
+    std::string Handled(const std::string& line) { return WithHandle({line}, S().ControllerHandle)[0]; }
+    Lines CaptureReads() { return Journal::Filter(journal.Since(), {"ZqGetCaptureData"}); }
+
+    IsolatedRegistry registry;
+    Journal journal{"steprun"};
+    LoopsmithApp app;
+    std::unique_ptr<SpyValues> spy;
+    Responder responder;
+};
+
+TEST_F(StepRunTest, CallSequences) {
+    struct Case {
+        const char* name;
+        int plus;
+        BYTE trajectory, cycle, repeat, gantry;
+        Lines expected;
+    };
+    const Case cases[] = {
+        {"plain", 1, 0, 0, 0, 0,
+         {"ZqSetOperatingMode(H, 1, 0, 1)", "ZqGetTargetEx(H, 1, &)", "ZqGetOptimalEx(H, 1, &)",
+          "ZqGetAuxEncPosEx(H, 1, &)", "ZqBlockBegin(H, 0, 0)", "ZqCaptureData(H, 1, 20, 0.0005, 0)",
+          "ZqMoveRelative(H, 1, 100)", "ZqBlockEnd(H, null)"}},
+        {"cycle, minus, trajectory generator on", 0, 1, 1, 0, 0,
+         {"ZqSetOperatingMode(H, 1, 0, 2)", "ZqGetTargetEx(H, 1, &)", "ZqGetOptimalEx(H, 1, &)",
+          "ZqGetAuxEncPosEx(H, 1, &)", "ZqBlockBegin(H, 0, 0)", "ZqCaptureData(H, 1, 20, 0.0005, 0)",
+          "ZqMoveRelative(H, 1, -100)", "ZqWaitForStop(H, 1, 0.2)", "ZqMoveRelative(H, 1, 100)",
+          "ZqBlockEnd(H, null)"}},
+        {"repeat", 1, 0, 0, 1, 0,
+         {"ZqSetOperatingMode(H, 1, 0, 1)", "ZqSetRegister(H, 0, 7, 2)", "ZqGetTargetEx(H, 1, &)",
+          "ZqGetOptimalEx(H, 1, &)", "ZqGetAuxEncPosEx(H, 1, &)", "ZqBlockBegin(H, 0, 0)",
+          "ZqCaptureData(H, 1, 20, 0.0005, 0)", "ZqMoveRelative(H, 1, 100)", "ZqWaitForStop(H, 1, 0.3)",
+          "qlxcmdex(H, 0, 134, 1, 2)", "qlxcmdex(H, 0, 163, 0, 2)", "qlxcmdex(H, 0, 6, 3, 2)",
+          "qlxcmdex(H, 0, 120, 0, 2)", "ZqBlockEnd(H, null)"}},
+        {"gantry partner beyond the controller's axes", 1, 0, 0, 0, 2,
+         {"ZqSetOperatingMode(H, 1, 0, 1)", "ZqGetTargetEx(H, 1, &)", "ZqGetOptimalEx(H, 1, &)",
+          "ZqGetAuxEncPosEx(H, 1, &)", "ZqBlockBegin(H, 0, 0)", "ZqCaptureData(H, 1, 20, 0.0005, 0)",
+          "ZqMoveRelative(H, 1, 100)", "ZqBlockEnd(H, null)"}},
+        {"gantry", 1, 0, 0, 0, 1,
+         {"ZqSetOperatingMode(H, 1, 0, 1)", "ZqSetOperatingMode(H, 2, 0, 1)", "ZqEnableGearing(H, 2, 1, 1, 1)",
+          "ZqGetTargetEx(H, 1, &)", "ZqGetOptimalEx(H, 1, &)", "ZqGetAuxEncPosEx(H, 1, &)",
+          "ZqGetTargetEx(H, 2, &)", "ZqGetOptimalEx(H, 2, &)", "ZqGetAuxEncPosEx(H, 2, &)",
+          "ZqCaptureData(H, 1, 1, 0.0005, 0)", "ZqCaptureData(H, 2, 1, 0.0005, 0)", "ZqBlockBegin(H, 0, 0)",
+          "qlxcmdex(H, 1, 212, 20, 2)", "qlxcmdex(H, 2, 212, 20, 2)", "ZqMoveRelative(H, 1, 100)",
+          "ZqWaitForStop(H, 1, 0.025)", "ZqEnableGearing(H, 2, 1, 1, 0)", "ZqBlockEnd(H, null)"}},
+        {"gantry, repeat, cycle", 1, 0, 1, 1, 1,
+         {"ZqSetOperatingMode(H, 1, 0, 1)", "ZqSetOperatingMode(H, 2, 0, 1)", "ZqEnableGearing(H, 2, 1, 1, 1)",
+          "ZqSetRegister(H, 0, 7, 2)", "ZqGetTargetEx(H, 1, &)", "ZqGetOptimalEx(H, 1, &)",
+          "ZqGetAuxEncPosEx(H, 1, &)", "ZqGetTargetEx(H, 2, &)", "ZqGetOptimalEx(H, 2, &)",
+          "ZqGetAuxEncPosEx(H, 2, &)", "ZqCaptureData(H, 1, 1, 0.0005, 0)", "ZqCaptureData(H, 2, 1, 0.0005, 0)",
+          "ZqBlockBegin(H, 0, 0)", "qlxcmdex(H, 1, 212, 20, 2)", "qlxcmdex(H, 2, 212, 20, 2)",
+          "ZqMoveRelative(H, 1, 100)", "ZqWaitForStop(H, 1, 0.2)", "ZqMoveRelative(H, 1, -100)",
+          "ZqWaitForStop(H, 1, 0.3)", "qlxcmdex(H, 0, 134, 1, 2)", "qlxcmdex(H, 0, 163, 0, 2)",
+          "qlxcmdex(H, 0, 6, 2, 2)", "qlxcmdex(H, 0, 120, 0, 2)", "ZqWaitForStop(H, 1, 0.025)",
+          "ZqEnableGearing(H, 2, 1, 1, 0)", "ZqBlockEnd(H, null)"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AppState& s = S();
+        s.Test.Trajectory = c.trajectory;
+        s.Test.Cycle = c.cycle;
+        s.Test.Repeat = c.repeat;
+        s.Test.Count = 7;
+        s.Test.Dwell = 0.2;
+        s.Test.RDwell = 0.3;
+        s.Gantry = c.gantry != 0;
+        s.GantryMaster = 1;
+        s.GantrySlave = c.gantry == 2 ? 9 : 2;  // the bench controller has 4 axes
+        s.TestDone = 0;
+        journal.Mark();
+        g_values.clear();
+        RunStepTest(app.Main(), c.plus);
+        EXPECT_EQ(Calls(), WithHandle(c.expected, s.ControllerHandle));
+        EXPECT_EQ(s.TestDone, 1);
+        EXPECT_EQ(s.LastTest.SampleCount, 21);
+        EXPECT_EQ(ChannelFor(s, Channel::Actual, 1)->Length(), 21u);
+        EXPECT_EQ(ChannelFor(s, Channel::Actual, 2)->Length(), c.gantry == 1 ? 21u : 0u);
+        // The wait cursor is up while the test waits, and gone afterwards.
+        EXPECT_EQ(g_cursorAtBlockEnd, LoadCursor(nullptr, IDC_WAIT));
+        EXPECT_NE(GetCursor(), LoadCursor(nullptr, IDC_WAIT));
+        ChannelFor(s, Channel::Actual, 2)->Clear();
+    }
+    EXPECT_TRUE(responder.Records().empty());
+}
+
+// A record time the buffer cannot hold without a longer capture period is
+// shortened, with the warning, and the test goes on with the shorter time.
+TEST_F(StepRunTest, RecordTimeWarningShortensTheTest) {
+    AppState& s = S();
+    s.AdvancedCapture = 0;  // bench axis 1 holds 2048 points at 0.5 ms
+    s.Test.RecordTime = 2.0;
+    journal.Mark();
+    responder.Press(IDOK);
+    RunStepTest(app.Main(), 1);
+    ASSERT_EQ(responder.Records().size(), 1u);
+    const DialogRecord& box = responder.Records()[0];
+    EXPECT_EQ(box.caption, "Warning");
+    EXPECT_EQ(box.text,
+              "The current record time of 2.000000 seconds is longer than this controller is capable of with the "
+              "selected moduleupdate rate. Loopsmith will set the record time to 1.024000 seconds and proceed with "
+              "the step response test.");
+    EXPECT_EQ(box.style & MB_ICONMASK, static_cast<UINT>(MB_ICONEXCLAMATION));
+    EXPECT_EQ(box.owner, app.Main());
+    EXPECT_EQ(s.Test.RecordTime, 1.024);
+    EXPECT_EQ(s.LastTest.SampleCount, 2049);
+    EXPECT_EQ(Journal::Filter(journal.Since(), {"ZqCaptureData"}),
+              WithHandle({"ZqCaptureData(H, 1, 2048, 0.0005, 0)"}, s.ControllerHandle));
+}
+
+// No servo period for any rate: the test says so and moves nothing.
+TEST_F(StepRunTest, UnknownServoPeriodIsReportedNotDividedBy) {
+    AppState& s = S();
+    s.TestDone = 0;
+    g_noPeriods = true;
+    journal.Mark();
+    RunStepTest(app.Main(), 1);
+    g_noPeriods = false;
+    ASSERT_EQ(responder.Records().size(), 1u);
+    const DialogRecord& box = responder.Records()[0];
+    EXPECT_EQ(box.caption, "Loopsmith");
+    EXPECT_EQ(box.text,
+              "The servo period of axis 1 cannot be determined from its update rate, so no data capture can be "
+              "set up. The step response test was not run.");
+    EXPECT_EQ(box.style & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+    EXPECT_TRUE(Calls().empty());
+    EXPECT_EQ(s.TestDone, 0);
+    EXPECT_EQ(s.Test.SampleCount, 1);
+    EXPECT_EQ(s.Test.SamplePeriod, 0.0);
+}
+
+// Sampling 2 keeps the start sample and every second captured point:
+// points 1, 3, 5, ... of 1,001, so 501 samples per channel.
+TEST_F(StepRunTest, FetchKeepsEverySamplingthPoint) {
+    AppState& s = S();
+    s.Test.SampleCount = 1001;
+    s.Test.Sampling = 2;
+    journal.Mark();
+    EXPECT_EQ(FetchCapture(app.Main(), 0, 0.0, 0.0, 0.0, 1), 1);
+    for (Channel c : {Channel::Actual, Channel::Optimal, Channel::Error, Channel::Torque, Channel::Auxiliary})
+        EXPECT_EQ(ChannelFor(s, c, 0)->Length(), 501u);
+    Lines reads = CaptureReads();
+    ASSERT_EQ(reads.size(), 1u + 500u * 4u);  // torque also reads point 0 for the start sample
+    EXPECT_EQ(reads[0], Handled("ZqGetCaptureData(H, 1, 128, 0, 1, &)"));
+    EXPECT_EQ(reads[1], Handled("ZqGetCaptureData(H, 1, 16, 1, 1, &)"));
+    EXPECT_EQ(reads[2], Handled("ZqGetCaptureData(H, 1, 64, 1, 1, &)"));
+    EXPECT_EQ(reads[3], Handled("ZqGetCaptureData(H, 1, 128, 1, 1, &)"));
+    EXPECT_EQ(reads[4], Handled("ZqGetCaptureData(H, 1, 512, 1, 1, &)"));
+    EXPECT_EQ(reads[5], Handled("ZqGetCaptureData(H, 1, 16, 3, 1, &)"));
+    EXPECT_EQ(reads.back(), Handled("ZqGetCaptureData(H, 1, 512, 999, 1, &)"));
+    EXPECT_EQ(s.LastTest.Sampling, 2);
+}
+
+// Bad inputs to the fetch: nothing is read past an end, nothing hangs.
+TEST_F(StepRunTest, FetchBadInputs) {
+    AppState& s = S();
+    const struct { const char* name; int sampleCount, sampling, torque, aux; size_t stored, torqueStored, auxStored, reads; } cases[] = {
+        {"no samples", 0, 1, 1, 1, 0, 0, 0, 0},
+        {"negative count", -5, 1, 1, 1, 0, 0, 0, 0},
+        {"sampling 0 counts as 1", 3, 0, 1, 1, 3, 3, 3, 1 + 2 * 4},
+        {"sampling 3", 10, 3, 1, 1, 4, 4, 4, 1 + 3 * 4},
+        {"no torque, no auxiliary", 5, 1, 0, 0, 5, 0, 0, 4 * 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (Channel ch : {Channel::Actual, Channel::Torque, Channel::Auxiliary}) ChannelFor(s, ch, 0)->Append(42.0);
+        s.Test.SampleCount = c.sampleCount;
+        s.Test.Sampling = c.sampling;
+        s.TorqueCapture = c.torque;
+        s.AuxCapture = c.aux;
+        journal.Mark();
+        EXPECT_EQ(FetchCapture(app.Main(), 0, 0.0, 0.0, 0.0, 1), 1);
+        EXPECT_EQ(ChannelFor(s, Channel::Actual, 0)->Length(), c.stored);
+        EXPECT_EQ(ChannelFor(s, Channel::Error, 0)->Length(), c.stored);
+        EXPECT_EQ(ChannelFor(s, Channel::Torque, 0)->Length(), c.torqueStored);
+        EXPECT_EQ(ChannelFor(s, Channel::Auxiliary, 0)->Length(), c.auxStored);
+        EXPECT_EQ(CaptureReads().size(), c.reads);
+    }
+}
+
+// Failed capture reads store 0.0 (relative to the start values), never garbage;
+// an axis with no slot in the store stores nothing.
+TEST_F(StepRunTest, FailedReadsStoreZero) {
+    AppState& s = S();
+    s.Test.SampleCount = 3;
+    s.Test.Sampling = 1;
+    s.PlotAuxiliary = 0;
+    short handle = s.ControllerHandle;
+    s.ControllerHandle = 99;  // every read fails
+    FetchCapture(app.Main(), 0, 5.0, 2.0, 1.0, 1);
+    s.ControllerHandle = handle;
+    const SampleSequence* actual = ChannelFor(s, Channel::Actual, 0);
+    const SampleSequence* optimal = ChannelFor(s, Channel::Optimal, 0);
+    const SampleSequence* aux = ChannelFor(s, Channel::Auxiliary, 0);
+    ASSERT_EQ(actual->Length(), 3u);
+    EXPECT_EQ(actual->At(0), 0.0);
+    EXPECT_EQ(actual->At(1), -5.0);
+    EXPECT_EQ(optimal->At(0), -3.0);
+    EXPECT_EQ(optimal->At(2), -5.0);
+    EXPECT_EQ(aux->At(2), -1.0);
+    EXPECT_EQ(ChannelFor(s, Channel::Error, 0)->At(0), 3.0);
+    EXPECT_EQ(ChannelFor(s, Channel::Torque, 0)->At(0), 0.0);
+
+    journal.Mark();
+    EXPECT_EQ(FetchCapture(app.Main(), 17, 0.0, 0.0, 0.0, 1), 1);
+    EXPECT_TRUE(CaptureReads().empty());
+}
+
+}  // namespace
+
+namespace {
+
+// First sample at which a curve reaches 90 % of the distance; -1 when it never does.
+int RiseSamples(const SampleSequence& curve, double distance) {
+    for (size_t j = 0; j < curve.Length(); ++j)
+        if (curve.At(j) >= 0.9 * distance) return static_cast<int>(j);
+    return -1;
+}
+
+double Peak(const SampleSequence& curve) {
+    double peak = 0.0;
+    for (size_t j = 0; j < curve.Length(); ++j) peak = curve.At(j) > peak ? curve.At(j) : peak;
+    return peak;
+}
+
+// A real step on the bench's axis 1 with the motor on: the curve rises to the
+// target within the record time, Step Minus draws the same rising curve, and
+// a higher P rises sooner and overshoots more.
+TEST_F(StepRunTest, HigherProportionalGainRisesSoonerAndOvershootsMore) {
+    AppState& s = S();
+    s.Test.RecordTime = 0.5;
+    const short h = s.ControllerHandle;
+    ZqEnableAxis(h, 1, 1);
+    struct Response { int rise; double peak, last; };
+    auto step = [&](double gain, int plus) {
+        ZqSetGain(h, 1, gain);
+        RunStepTest(app.Main(), plus);
+        const SampleSequence& a = *ChannelFor(s, Channel::Actual, 0);
+        EXPECT_EQ(a.Length(), 1001u);
+        return Response{RiseSamples(a, s.Test.Distance), Peak(a), a.At(a.Length() - 1)};
+    };
+    Response low = step(1.0, 1), lowMinus = step(1.0, 0), high = step(4.0, 1);
+    for (const Response& r : {low, lowMinus, high}) {
+        EXPECT_GT(r.rise, 0);
+        EXPECT_NEAR(r.last, s.Test.Distance, 0.02 * s.Test.Distance);
+    }
+    EXPECT_NEAR(lowMinus.rise, low.rise, 2);
+    EXPECT_NEAR(lowMinus.peak, low.peak, 0.02 * s.Test.Distance);
+    EXPECT_LT(high.rise, low.rise);
+    EXPECT_GT(high.peak, low.peak);
+}
+
+// Screenshots of the three plot styles after a real step, for people to look at.
+TEST_F(StepRunTest, ScreenshotsOfThePlotStyles) {
+    AppState& s = S();
+    HWND main = app.Main();
+    s.Test.RecordTime = 0.5;
+    s.PlotTorque = 1;
+    SetWindowPos(main, nullptr, 0, 0, 900, 640, SWP_NOMOVE | SWP_NOZORDER);
+    ZqEnableAxis(s.ControllerHandle, 1, 1);
+    ZqSetGain(s.ControllerHandle, 1, 4.0);
+    RunStepTest(main, 1);
+    const struct { int style; BYTE trajectory; const char* name; } shots[] = {
+        {kPlotSingle, 0, "step_single"},
+        {kPlotMulti, 0, "step_multi"},
+        {kPlotSeparate, 0, "step_separate"},
+        {kPlotSeparate, 1, "step_separate_trajectory"},
+    };
+    for (const auto& shot : shots) {
+        s.PlotStyle = shot.style;
+        if (s.Test.Trajectory != shot.trajectory) {
+            s.Test.Trajectory = shot.trajectory;
+            RunStepTest(main, 1);
+        }
+        RECT rc;
+        GetClientRect(main, &rc);
+        SendMessageA(main, WM_SIZE, SIZE_RESTORED, MAKELPARAM(rc.right, rc.bottom));
+        UpdatePlots(main);
+        PumpMessages(50);
+        EXPECT_FALSE(SaveWindowScreenshot(main, shot.name).empty());
+    }
+}
+
+}  // namespace
