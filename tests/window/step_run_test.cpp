@@ -125,11 +125,18 @@ Lines WithHandle(const Lines& lines, short handle) {
 
 class StepRunTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_NE(app.Start(), nullptr);
+    void SetUp() override { Start(""); }
+    // (Re)starts the program with a command line.
+    void Start(const char* commandLine) {
+        spy.reset();
+        if (app.Alive()) app.Close();
+        ASSERT_NE(app.Start(commandLine), nullptr);
         spy = std::make_unique<SpyValues>();  // after start-up, which binds the library
         AppState& s = app.State();
         ASSERT_EQ(s.Axis, 1);
+        // The simulated controllers keep their state for the whole process: start
+        // each test from power-on, without a block still repeating from an earlier one.
+        ZqReset(s.ControllerHandle, 0);
         s.Test.RecordTime = 0.01;  // 20 points at 0.5 ms: a short wait
         s.Test.Delay = 0.0;
         s.Test.Distance = 100.0;
@@ -225,8 +232,10 @@ TEST_F(StepRunTest, CallSequences) {
 // A record time the buffer cannot hold without a longer capture period is
 // shortened, with the warning, and the test goes on with the shorter time.
 TEST_F(StepRunTest, RecordTimeWarningShortensTheTest) {
+    Start("-b 1");  // 1,024 points at 0.5 ms, no settable capture period; torque but no auxiliary capture
     AppState& s = S();
-    s.AdvancedCapture = 0;  // bench axis 1 holds 2048 points at 0.5 ms
+    ASSERT_EQ(s.AdvancedCapture, 0);
+    ASSERT_EQ(s.AuxCapture, 0);
     s.Test.RecordTime = 2.0;
     journal.Mark();
     responder.Press(IDOK);
@@ -236,14 +245,23 @@ TEST_F(StepRunTest, RecordTimeWarningShortensTheTest) {
     EXPECT_EQ(box.caption, "Warning");
     EXPECT_EQ(box.text,
               "The current record time of 2.000000 seconds is longer than this controller is capable of with the "
-              "selected moduleupdate rate. Loopsmith will set the record time to 1.024000 seconds and proceed with "
+              "selected moduleupdate rate. Loopsmith will set the record time to 0.512000 seconds and proceed with "
               "the step response test.");
     EXPECT_EQ(box.style & MB_ICONMASK, static_cast<UINT>(MB_ICONEXCLAMATION));
     EXPECT_EQ(box.owner, app.Main());
-    EXPECT_EQ(s.Test.RecordTime, 1.024);
-    EXPECT_EQ(s.LastTest.SampleCount, 2049);
-    EXPECT_EQ(Journal::Filter(journal.Since(), {"ZqCaptureData"}),
-              WithHandle({"ZqCaptureData(H, 1, 2048, 0.0005, 0)"}, s.ControllerHandle));
+    EXPECT_EQ(s.Test.RecordTime, 0.512);
+    EXPECT_EQ(s.LastTest.SampleCount, 1025);
+    EXPECT_EQ(Calls(), WithHandle({"ZqSetOperatingMode(H, 1, 0, 1)", "ZqGetTargetEx(H, 1, &)", "ZqGetOptimalEx(H, 1, &)",
+                                   "ZqBlockBegin(H, 0, 0)", "ZqCaptureData(H, 1, 1024, 0.0005, 0)",
+                                   "ZqMoveRelative(H, 1, 100)", "ZqBlockEnd(H, null)"},
+                                  s.ControllerHandle));
+    // Without auxiliary capture that channel stays empty and the error comes from Actual.
+    EXPECT_EQ(ChannelFor(s, Channel::Torque, 0)->Length(), 1025u);
+    EXPECT_TRUE(ChannelFor(s, Channel::Auxiliary, 0)->Empty());
+    const SampleSequence& a = *ChannelFor(s, Channel::Actual, 0);
+    const SampleSequence& o = *ChannelFor(s, Channel::Optimal, 0);
+    const SampleSequence& e = *ChannelFor(s, Channel::Error, 0);
+    for (size_t j : {size_t{0}, size_t{100}, size_t{1024}}) EXPECT_EQ(e.At(j), a.At(j) - o.At(j)) << j;
 }
 
 // No servo period for any rate: the test says so and moves nothing.
