@@ -8,6 +8,7 @@
 #include "dialog_helpers.h"
 
 BOOL (WINAPI *LimitsHelpFunction)(HWND, LPCSTR, UINT, ULONG_PTR) = WinHelpA;
+int (WINAPI *LimitsWarningFunction)(HWND, LPCSTR, LPCSTR, UINT) = MessageBoxA;
 
 const char* CheckGainLimits(const GainLimitPair limits[3], const double percents[3]) {
     static const char* const kOrder[3] = {
@@ -67,7 +68,7 @@ void OnOk(HWND dialog, AppState& s) {
         percents[g] = ChannelOf(s, g)->Percent;
     }
     if (const char* message = CheckGainLimits(limits, percents)) {
-        if (MessageBoxA(dialog, message, "Loopsmith", MB_ICONWARNING | MB_RETRYCANCEL) == IDCANCEL)
+        if (LimitsWarningFunction(dialog, message, "Loopsmith", MB_ICONWARNING | MB_RETRYCANCEL) == IDCANCEL)
             EndDialog(dialog, 0);
         return;
     }

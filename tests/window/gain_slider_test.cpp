@@ -22,6 +22,13 @@
 
 namespace {
 
+// What the responder saw, for failure messages.
+std::string Seen(const Responder& responder) {
+    std::string seen;
+    for (const DialogRecord& r : responder.Records()) seen += "[" + r.caption + "|" + r.text + "] ";
+    return seen;
+}
+
 int g_beeps = 0;
 BOOL WINAPI CountBeep(UINT type) {
     if (type == MB_ICONEXCLAMATION) ++g_beeps;
@@ -422,7 +429,7 @@ TEST_F(GainSliderTest, ConfigureOpensTheLimitsDialogForItsOwnGain) {
         });
         s->LimitsDialogMask = 7;
         SendMessageA(GetDlgItem(Slider(c.slider), IDC_SLIDER_CONFIGURE), BM_CLICK, 0, 0);
-        ASSERT_EQ(responder.Records().size(), 1u);
+        ASSERT_EQ(responder.Records().size(), 1u) << Seen(responder);
         EXPECT_EQ(responder.Records()[0].caption, "PID Setup");
         EXPECT_EQ(s->LimitsDialogMask, c.mask);
         std::vector<int> expected;

@@ -20,6 +20,13 @@
 
 namespace {
 
+// What the responder saw, for failure messages.
+std::string Seen(const Responder& responder) {
+    std::string seen;
+    for (const DialogRecord& r : responder.Records()) seen += "[" + r.caption + "|" + r.text + "] ";
+    return seen;
+}
+
 // ---- Reading the dialog template as the resource holds it ----
 
 struct ItemTemplate {
@@ -215,7 +222,7 @@ TEST_F(LimitsDialogTest, MenuCommandShowsAllLimitsCentredWithFocusOnOk) {
         PressButton(dialog, IDCANCEL);
     });
     app.Command(IDM_PID_SLIDER_SETUP);
-    ASSERT_EQ(responder.Records().size(), 1u);
+    ASSERT_EQ(responder.Records().size(), 1u) << Seen(responder);
     EXPECT_EQ(responder.Records()[0].caption, "PID Setup");
     EXPECT_EQ(responder.Records()[0].owner, app.Main());
     EXPECT_EQ(s->LimitsDialogMask, 7);
@@ -238,6 +245,16 @@ TEST_F(LimitsDialogTest, MenuCommandShowsAllLimitsCentredWithFocusOnOk) {
     EXPECT_EQ(Limits(), (std::vector<double>{100, 12.5, 80, 0, 0.5, 0.25}));
 }
 
+// Warnings answered in place of the message box, so the dialog's reaction to
+// each answer is seen without a second modal loop.
+struct Warning { HWND owner; std::string text, caption; UINT type; };
+std::vector<Warning> g_warnings;
+int g_answer = IDRETRY;
+int WINAPI AnswerWarning(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+    g_warnings.push_back({owner, text, caption, type});
+    return g_answer;
+}
+
 TEST_F(LimitsDialogTest, FailedCheckWarnsAndRetryKeepsTheTypedValues) {
     const struct {
         int mask;
@@ -252,14 +269,19 @@ TEST_F(LimitsDialogTest, FailedCheckWarnsAndRetryKeepsTheTypedValues) {
         // A disabled group still takes part: the P limits loaded below fail.
         {2, {}, 60, "Proportional Gain is not within Limits."},
     };
+    LimitsWarningFunction = AnswerWarning;
+    g_answer = IDRETRY;
     for (const auto& c : cases) {
         SetLimits(100, 80, 100, 0, 100, 0);
         s->PropGain.Percent = c.percent;
         s->LimitsDialogMask = c.mask;
+        g_warnings.clear();
         Responder responder;
         std::vector<std::string> before, after;
         std::vector<double> limitsAfterWarning;
+        HWND pid = nullptr;
         responder.Handle([&](HWND dialog) {
+            pid = dialog;
             if (!c.typed.empty()) TypeEdits(dialog, c.typed);
             before = EditTexts(dialog);
             SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
@@ -268,20 +290,20 @@ TEST_F(LimitsDialogTest, FailedCheckWarnsAndRetryKeepsTheTypedValues) {
             limitsAfterWarning = Limits();
             // Still open: corrected values go through.
             TypeEdits(dialog, {"100", "0", "100", "0", "100", "0"});
-            PressButton(dialog, IDOK);
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
         });
-        responder.Press(IDRETRY);
-        EXPECT_EQ(RunLimitsDialog(app.Main(), *s), 1);
-        ASSERT_EQ(responder.Records().size(), 2u) << c.message;
-        const DialogRecord& box = responder.Records()[1];
-        EXPECT_TRUE(box.messageBox);
-        EXPECT_EQ(box.text, c.message);
-        EXPECT_EQ(box.caption, "Loopsmith");
-        EXPECT_EQ(box.style, static_cast<UINT>(MB_ICONWARNING | MB_RETRYCANCEL)) << c.message;
+        EXPECT_EQ(RunLimitsDialog(app.Main(), *s), 1) << c.message << " " << Seen(responder);
+        ASSERT_EQ(g_warnings.size(), 1u) << c.message;
+        EXPECT_EQ(g_warnings[0].owner, pid);
+        EXPECT_EQ(g_warnings[0].text, c.message);
+        EXPECT_EQ(g_warnings[0].caption, "Loopsmith");
+        EXPECT_EQ(g_warnings[0].type, static_cast<UINT>(MB_ICONWARNING | MB_RETRYCANCEL));
         EXPECT_EQ(after, before) << c.message;
         EXPECT_EQ(limitsAfterWarning, (std::vector<double>{100, 80, 100, 0, 100, 0})) << c.message;
         EXPECT_EQ(Limits(), (std::vector<double>{100, 0, 100, 0, 100, 0})) << c.message;
     }
+    LimitsWarningFunction = MessageBoxA;
 }
 
 TEST_F(LimitsDialogTest, CancelOnTheWarningClosesTheDialogWithoutStoring) {
@@ -293,7 +315,7 @@ TEST_F(LimitsDialogTest, CancelOnTheWarningClosesTheDialogWithoutStoring) {
     });
     responder.Press(IDCANCEL);
     EXPECT_EQ(RunLimitsDialog(app.Main(), *s), 0);
-    ASSERT_EQ(responder.Records().size(), 2u);
+    ASSERT_EQ(responder.Records().size(), 2u) << Seen(responder);
     EXPECT_EQ(responder.Records()[1].text, "Proportional Gain Limits must be between 0% and 100%.");
     EXPECT_EQ(Limits(), (std::vector<double>{100, 0, 100, 0, 100, 0}));
 }
@@ -313,7 +335,7 @@ TEST_F(LimitsDialogTest, OkStoresAllSixLimitsAndRefreshesTheSliders) {
     });
     journal.Mark();
     EXPECT_EQ(RunLimitsDialog(app.Main(), *s), 1);
-    EXPECT_EQ(responder.Records().size(), 1u);
+    EXPECT_EQ(responder.Records().size(), 1u) << Seen(responder);
     EXPECT_EQ(Limits(), (std::vector<double>{100, 0, 80, 0, 60, 0}));
     // Sliders 215, 216, 217 re-read their gains, in that order, and show the new windows.
     std::vector<std::string> reads;
