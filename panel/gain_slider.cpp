@@ -293,7 +293,7 @@ void OnSize(HWND window, int width, int height) {
 // The user moved the trackbar (drag, keys or click): the gain follows the thumb.
 void OnTrackbarMoved(HWND window, SliderState& s) {
     GainChannel& c = *s.Channel;
-    RepairSliderLimits(c);
+    bool repaired = RepairSliderLimits(c);
     HWND trackbar = GetDlgItem(window, IDC_SLIDER_TRACKBAR);
     int max = static_cast<int>(SendMessageA(trackbar, TBM_GETRANGEMAX, 0, 0));
     int pos = static_cast<int>(SendMessageA(trackbar, TBM_GETPOS, 0, 0));
@@ -303,6 +303,7 @@ void OnTrackbarMoved(HWND window, SliderState& s) {
     double gain = c.FullScale * c.Percent / 100;
     AccessGain(s, &gain);
     s.State->Modified = 1;
+    if (repaired) UpdateSliderDisplay(window, s);  // the labels still show the unusable window
 }
 
 LRESULT OnRefresh(HWND window, SliderState& s) {
@@ -322,14 +323,11 @@ LRESULT OnSetPercent(HWND window, SliderState& s, const double* percent) {
 
 void Zoom(HWND window, SliderState& s, bool in) {
     GainChannel& c = *s.Channel;
-    RepairSliderLimits(c);
+    bool repaired = RepairSliderLimits(c);
     bool changed = in ? ZoomSliderIn(c.Percent, c.UpperLimit, c.LowerLimit)
                       : ZoomSliderOut(c.Percent, c.UpperLimit, c.LowerLimit);
-    if (!changed) {
-        SliderBeepFunction(MB_ICONEXCLAMATION);
-        return;
-    }
-    UpdateSliderDisplay(window, s);
+    if (!changed) SliderBeepFunction(MB_ICONEXCLAMATION);
+    if (changed || repaired) UpdateSliderDisplay(window, s);
 }
 
 void Configure(HWND window, SliderState& s) {

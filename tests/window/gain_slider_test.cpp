@@ -361,6 +361,16 @@ TEST_F(GainSliderTest, UnusableLimitsAreResetBeforeTheyDivide) {
         s->PropGain.UpperLimit = l.upper;
         Drag(p, 250);
         EXPECT_DOUBLE_EQ(s->PropGain.Percent, 75.0) << l.lower;
+        EXPECT_EQ(Text(p, IDC_SLIDER_UPPER), "100%");
+        EXPECT_EQ(Text(p, IDC_SLIDER_LOWER), "0.00%");
+        EXPECT_EQ(ThumbOf(p), 250);
+
+        s->PropGain.LowerLimit = l.lower;
+        s->PropGain.UpperLimit = l.upper;
+        SetDlgItemTextA(p, IDC_SLIDER_UPPER, "");
+        SendMessageA(GetDlgItem(p, IDC_SLIDER_ZOOM_OUT), BM_CLICK, 0, 0);  // beeps: already 0..100
+        EXPECT_EQ(s->PropGain.UpperLimit, 100.0) << l.lower;
+        EXPECT_EQ(Text(p, IDC_SLIDER_UPPER), "100%");
 
         s->PropGain.LowerLimit = l.lower;
         s->PropGain.UpperLimit = l.upper;
