@@ -9,6 +9,7 @@
 #include "../files/file_dialogs.h"
 #include "../files/test_data_file.h"
 #include "../libs/plotwin/plotwin.h"
+#include "../panel/gain_panel.h"
 #include "../panel/limits_dialog.h"
 #include "../plot/plot_display.h"
 #include "../print/print_job.h"
@@ -30,17 +31,32 @@ struct StatusReadoutState {
     int decimals = 0;
 };
 StatusReadoutState StatusReadout;
+// Last axis shown while no controller is open: the readouts are blank then.
+constexpr int kShowingNoController = -2;
+
+bool ControllerOpen(const AppState& s) { return s.ControllerHandle > 0; }
 
 void SelectController(HWND window, AppState& s) {
     short r = static_cast<short>(ZQDLG_SelectController(window, s.ControllerID, 0, 0));
+    bool opened = false;
     while (r >= 0) {
-        SaveAxisSettings(window);
+        // Only an open controller has settings to keep and a handle to close: after
+        // a failed attempt, saving would write this axis's settings under the id
+        // that failed, over what that controller had stored.
+        if (ControllerOpen(s)) {
+            SaveAxisSettings(window);
+            ZqClose(s.ControllerHandle);
+        }
         s.ControllerID = r;
-        ZqClose(s.ControllerHandle);
-        if (OpenController(s) > 0) break;
+        if (OpenController(s) > 0) {
+            opened = true;
+            break;
+        }
         if (s.ControllerHandle < 0) ShowOpenError(window, s);
         r = static_cast<short>(ZQDLG_SelectController(window, s.ControllerID, 0, 0));
     }
+    // The new axis's trajectory generator setting goes to the new controller and the panel.
+    if (opened && s.PanelWindow) ApplyTrajectoryMode(s.PanelWindow);
     ShareGantrySettings(s);
     SetGainFullScale(s);
     RefreshSliders(s);
@@ -50,6 +66,7 @@ void SelectController(HWND window, AppState& s) {
 }
 
 void ResetController(HWND window, AppState& s) {
+    if (!ControllerOpen(s)) return;
     if (MessageBoxA(window, "This will reset all controller settings to their default values. Proceed?", "Reset",
                     MB_ICONQUESTION | MB_OKCANCEL) != IDOK)
         return;
@@ -82,12 +99,14 @@ void ToggleAutoInitialize(HWND window, AppState& s) {
     }
     s.AutoInit = 1;
     CheckMenuItem(menu, IDM_AUTO_INITIALIZE, MF_BYCOMMAND | MF_CHECKED);
+    if (!ControllerOpen(s)) return;  // the restore happens when a controller opens
     ZQDLG_RestoreAxis(s.ControllerHandle, 0, 0, 0);
     ShareGantrySettings(s);
     RefreshSliders(s);
 }
 
 void ImportZpcl(HWND window, AppState& s) {
+    if (!ControllerOpen(s)) return;
     char name[MAX_PATH] = {};
     if (!ChooseFileToOpen(window, name, 0) || !name[0]) return;
     {
@@ -100,6 +119,7 @@ void ImportZpcl(HWND window, AppState& s) {
 }
 
 void ExportZpcl(HWND window, AppState& s) {
+    if (!ControllerOpen(s)) return;
     char name[MAX_PATH] = {};
     if (!ChooseFileToSave(window, name, 0) || !name[0]) return;
     WaitCursor wait;
@@ -123,7 +143,14 @@ void Print(HWND window, AppState& s) {
     if (system) LocalFree(system);
 }
 
+void SaveAllAxes(AppState& s) {
+    if (!ControllerOpen(s)) return;
+    ZQDLG_SaveAxis(s.ControllerHandle, 0, 0, 0);
+    s.Modified = 0;
+}
+
 void AxisSetup(HWND window, AppState& s) {
+    if (!ControllerOpen(s)) return;
     if (ZQDLG_ConfigureAxis(window, s.ControllerHandle, static_cast<unsigned short>(s.Axis), 0, 0) != 0) return;
     ShareGantrySettings(s);
     RefreshSliders(s);
@@ -132,6 +159,7 @@ void AxisSetup(HWND window, AppState& s) {
 }
 
 void ScalingSetup(HWND window, AppState& s) {
+    if (!ControllerOpen(s)) return;
     if (ZQDLG_Scaling(window, s.ControllerHandle, static_cast<unsigned short>(s.Axis), 1, 0) != 0) return;
     ShareGantrySettings(s);
     s.Modified = 1;
@@ -153,6 +181,8 @@ void RefreshSliders(const AppState& state) {
 }
 
 void ResetAxisReadout() { StatusReadout.lastAxis = -1; }
+
+void ResetStatusReadout() { StatusReadout = StatusReadoutState(); }
 
 void Relayout(HWND mainWindow) {
     RECT rc;
@@ -176,7 +206,7 @@ LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     case IDM_OPEN: OpenTestFile(window); break;
     case IDM_SAVE_AS: SaveTestFile(window); break;
     case IDM_AUTO_INITIALIZE: ToggleAutoInitialize(window, *s); break;
-    case IDM_SAVE_ALL_AXES: ZQDLG_SaveAxis(s->ControllerHandle, 0, 0, 0); s->Modified = 0; break;
+    case IDM_SAVE_ALL_AXES: SaveAllAxes(*s); break;
     case IDM_IMPORT_ZPCL: ImportZpcl(window, *s); break;
     case IDM_EXPORT_ZPCL: ExportZpcl(window, *s); break;
     case IDM_PRINT: Print(window, *s); break;
@@ -207,6 +237,19 @@ LRESULT OnStatusTimer(HWND window) {
     short handle = s->ControllerHandle;
     HWND panel = s->PanelWindow;
 
+    // Without a controller there is nothing to read: blank readouts, motor shown
+    // off, once. The next open resets the axis marker and everything is rewritten.
+    if (!ControllerOpen(*s)) {
+        if (StatusReadout.lastAxis == kShowingNoController) return 0;
+        StatusReadout = StatusReadoutState();
+        StatusReadout.lastAxis = kShowingNoController;
+        SetDlgItemTextA(panel, IDC_AXIS_READOUT, "");
+        SetDlgItemTextA(panel, IDC_POSITION_READOUT, "");
+        for (int id : {IDC_MOTOR_OFF, IDC_STEP_PLUS, IDC_STEP_MINUS}) EnableWindow(GetDlgItem(panel, id), FALSE);
+        CheckDlgButton(panel, IDC_MOTOR_LED, 0);
+        return 0;
+    }
+
     if (axis != StatusReadout.lastAxis) {
         StatusReadout.lastAxis = axis;
         AxisScale scale = {};
@@ -233,10 +276,11 @@ LRESULT OnStatusTimer(HWND window) {
     int status = ZqGetStatus(handle, axis);
     if (status != StatusReadout.lastStatus) {
         StatusReadout.lastStatus = status;
-        int on = ZqDecodeStatus(handle, status, kStatusMotorOn);
+        // A negative result is the library's error code, not a set flag.
+        int on = ZqDecodeStatus(handle, status, kStatusMotorOn) > 0;
         for (int id : {IDC_MOTOR_OFF, IDC_STEP_PLUS, IDC_STEP_MINUS}) EnableWindow(GetDlgItem(panel, id), on != 0);
         CheckDlgButton(panel, IDC_MOTOR_LED, on ? 1 : 0);
-        if (ZqDecodeStatus(handle, status, kStatusFaultLed)) CheckDlgButton(panel, IDC_MOTOR_LED, 2);
+        if (ZqDecodeStatus(handle, status, kStatusFaultLed) > 0) CheckDlgButton(panel, IDC_MOTOR_LED, 2);
     }
     return 0;
 }

@@ -12,6 +12,8 @@ bool OnMainInitMenuPopup(HWND window, WPARAM wParam, LPARAM lParam);
 void RefreshSliders(const AppState& state);
 // Forces the timer to rewrite the axis readout and recompute the decimals.
 void ResetAxisReadout();
+// Forgets everything the timer showed, as at process start (a new main window).
+void ResetStatusReadout();
 // Sends the main window WM_SIZE for its current client size.
 void Relayout(HWND mainWindow);
 // Number of decimals of the position readout for an axis scale; negative when

@@ -40,12 +40,15 @@ short OpenController(AppState& state) {
     if (handle <= 0) return handle;
 
     ControllerConfig config = ReadControllerConfig(handle);
-    if (config.NumberAxes == 0) {
+    if (config.NumberAxes <= 0) {
         MessageBoxA(state.MainWindow,
                     "No motor modules are installed on this controller. Tuning\n"
                     "requires that at least one servo or stepper module be installed.",
                     "Loopsmith", MB_ICONWARNING);
         ZqClose(handle);
+        // The closed handle must not be used or closed again (the library may
+        // already have given its number to another open).
+        state.ControllerHandle = 0;
         return 0;
     }
     HMENU menu = state.MainWindow ? GetMenu(state.MainWindow) : nullptr;
@@ -92,14 +95,14 @@ unsigned short GantryPartner(const AppState& state) {
     int partner = 0;
     if (state.Axis == state.GantryMaster) partner = state.GantrySlave;
     else if (state.Axis == state.GantrySlave) partner = state.GantryMaster;
-    // A stored partner outside the usable axes counts as no partner.
-    if (partner < 1 || partner > kMaxAxes) return 0;
+    // A stored partner outside the usable axes, or the axis itself, counts as no partner.
+    if (partner < 1 || partner > kMaxAxes || partner == state.Axis) return 0;
     if (state.ControllerHandle > 0 && partner > UsableAxisCount(state.ControllerHandle)) return 0;
     return static_cast<unsigned short>(partner);
 }
 
 void ShareGantrySettings(AppState& state) {
-    if (!state.GantryShare) return;
+    if (!state.GantryShare || state.ControllerHandle <= 0) return;
     unsigned short p = GantryPartner(state);
     if (!p) return;
     short h = state.ControllerHandle;

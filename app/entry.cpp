@@ -65,6 +65,7 @@ HWND InitInstance(HINSTANCE instance, char* commandLine, int showCommand) {
     // The panel was created after the placement's WM_SIZE: give it its place now.
     Relayout(window);
     RefreshSliders(*s);
+    ResetStatusReadout();
     while (!StartTimerFunction(window, LOOPSMITH_TIMER_ID, LOOPSMITH_TIMER_MS, nullptr)) {
         if (MessageBoxA(window, "Too many clocks or timers!", "Loopsmith", MB_ICONWARNING | MB_RETRYCANCEL) ==
             IDCANCEL)
