@@ -94,7 +94,9 @@ LRESULT OnClose(HWND window) {
     AppState* s = StateOf(window);
     if (s) {
         SaveSettings(*s);
-        SaveAxisSettings(window);
+        // Without an open controller there is no axis whose settings could be kept:
+        // saving would write defaults over what the last controller id had stored.
+        if (s->ControllerHandle > 0) SaveAxisSettings(window);
     }
     WinHelpA(window, HelpFile, HELP_QUIT, 0);
     if (s && s->Modified &&

@@ -8,6 +8,7 @@
 #include "app/app_state.h"
 #include "app_fixture.h"
 #include "journal.h"
+#include "registry.h"
 #include "resources/app_ids.h"
 #include "resources/panel_ids.h"
 #include "responder.h"
@@ -119,6 +120,157 @@ TEST_F(PanelTest, CreatesEveryControlInOrderWithItsIdTextPlaceStyleAndFont) {
         }
     }
     SaveWindowScreenshot(app.Main(), "panel_start");
+}
+
+// Resizes the main window so that its client area is width x height.
+void SetClientSize(HWND window, int width, int height) {
+    for (int i = 0; i < 2; ++i) {
+        RECT client, frame;
+        GetClientRect(window, &client);
+        GetWindowRect(window, &frame);
+        SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left + width - client.right,
+                     frame.bottom - frame.top + height - client.bottom, SWP_NOMOVE | SWP_NOZORDER);
+    }
+}
+
+TEST_F(PanelTest, SlidersFillTheHeightLeftBelowTheButtons) {
+    ASSERT_NE(app.Start(), nullptr);
+    HWND panel = app.Panel();
+    for (int height : {600, 450}) {
+        SetClientSize(app.Main(), 860, height);
+        ASSERT_EQ(ClientSize(panel).cy, height);
+        HDC dc = GetDC(panel);
+        TEXTMETRICA tm = {};
+        GetTextMetricsA(dc, &tm);
+        ReleaseDC(panel, dc);
+        for (int i = 0; i < 3; ++i) {
+            RECT r = RectInParent(GetDlgItem(panel, 215 + i));
+            EXPECT_EQ(r.left, 15 + 65 * i);
+            EXPECT_EQ(r.top, 265);
+            EXPECT_EQ(r.right - r.left, 60);
+            EXPECT_EQ(r.bottom - r.top, height - 272);
+        }
+        RECT frame = RectInParent(GetDlgItem(panel, 214));
+        EXPECT_EQ(frame.left, 10);
+        EXPECT_EQ(frame.top, 252);
+        EXPECT_EQ(frame.right - frame.left, 200);
+        EXPECT_EQ(frame.bottom - frame.top, height - tm.tmHeight / 4 - 252);
+    }
+}
+
+TEST_F(PanelTest, ControlsGetTheButtonFaceBrushWhichFollowsSystemColourChanges) {
+    ASSERT_NE(app.Start(), nullptr);
+    HWND panel = app.Panel();
+    HDC dc = GetDC(panel);
+    auto check = [&](UINT message) {
+        SetBkMode(dc, OPAQUE);
+        HBRUSH brush = reinterpret_cast<HBRUSH>(
+            SendMessageA(panel, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(GetDlgItem(panel, 201))));
+        LOGBRUSH lb = {};
+        EXPECT_EQ(GetObjectA(brush, sizeof lb, &lb), static_cast<int>(sizeof lb));
+        EXPECT_EQ(lb.lbColor, GetSysColor(COLOR_BTNFACE));
+        EXPECT_EQ(GetBkMode(dc), TRANSPARENT);
+        EXPECT_EQ(GetBkColor(dc), GetSysColor(COLOR_BTNFACE));
+        return brush;
+    };
+    HBRUSH before = check(WM_CTLCOLORBTN);
+    EXPECT_EQ(check(WM_CTLCOLORSTATIC), before);
+    SendMessageA(app.Main(), WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_EQ(GetObjectType(before), 0u);  // the old brush is gone
+    check(WM_CTLCOLORSTATIC);
+    ReleaseDC(panel, dc);
+}
+
+TEST_F(PanelTest, TrajectoryGeneratorButtonsSwitchModeLampButtonsAndDropTheTest) {
+    ASSERT_NE(app.Start(), nullptr);
+    HWND panel = app.Panel();
+    AppState& s = app.State();
+    ASSERT_EQ(s.Test.Trajectory, 0);
+    EXPECT_EQ(IsDlgButtonChecked(panel, IDC_TRAJ_LED), 0u);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(panel, IDC_TRAJ_ON)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(panel, IDC_TRAJ_OFF)));
+    struct Step { int button; BYTE trajectory; const char* mode; };
+    const Step steps[] = {{IDC_TRAJ_ON, 1, "ZqSetOperatingMode(1, 1, 0, 2)"},
+                          {IDC_TRAJ_OFF, 0, "ZqSetOperatingMode(1, 1, 0, 1)"}};
+    for (const Step& st : steps) {
+        Journal journal("trajectory");
+        s.TestDone = 1;
+        SendMessageA(GetDlgItem(panel, st.button), BM_CLICK, 0, 0);
+        EXPECT_EQ(s.Test.Trajectory, st.trajectory);
+        EXPECT_EQ(s.TestDone, 0);
+        EXPECT_EQ(IsDlgButtonChecked(panel, IDC_TRAJ_LED), static_cast<UINT>(st.trajectory));
+        EXPECT_EQ(IsWindowEnabled(GetDlgItem(panel, IDC_TRAJ_ON)) != 0, st.trajectory == 0);
+        EXPECT_EQ(IsWindowEnabled(GetDlgItem(panel, IDC_TRAJ_OFF)) != 0, st.trajectory == 1);
+        EXPECT_EQ(Journal::Filter(journal.Lines(), {"ZqSetOperatingMode"}), std::vector<std::string>{st.mode});
+    }
+}
+
+TEST_F(PanelTest, MotorAndZeroActOnTheGantryPartnerToo) {
+    struct Case { BYTE gantry, share; int master, slave, axis; std::vector<std::string> calls; };
+    const Case cases[] = {
+        {1, 1, 1, 2, 1, {"ZqEnableAxis(1, 1, 1)", "ZqEnableAxis(1, 2, 1)", "ZqEnableAxis(1, 1, 0)",
+                         "ZqEnableAxis(1, 2, 0)", "ZqSetPosition(1, 1, 0)", "ZqSetPosition(1, 2, 0)"}},
+        {1, 0, 1, 2, 2, {"ZqEnableAxis(1, 2, 1)", "ZqEnableAxis(1, 1, 1)", "ZqEnableAxis(1, 2, 0)",
+                         "ZqEnableAxis(1, 1, 0)", "ZqSetPosition(1, 2, 0)", "ZqSetPosition(1, 1, 0)"}},
+        {1, 1, 1, 2, 3, {"ZqEnableAxis(1, 3, 1)", "ZqEnableAxis(1, 3, 0)", "ZqSetPosition(1, 3, 0)"}},
+        {0, 1, 1, 2, 1, {"ZqEnableAxis(1, 1, 1)", "ZqEnableAxis(1, 1, 0)", "ZqSetPosition(1, 1, 0)"}},
+    };
+    ASSERT_NE(app.Start(), nullptr);
+    AppState& s = app.State();
+    for (const Case& c : cases) {
+        s.Gantry = c.gantry;
+        s.GantryShare = c.share;
+        s.GantryMaster = c.master;
+        s.GantrySlave = c.slave;
+        s.Axis = c.axis;
+        Journal journal("motor");
+        for (int id : {IDC_MOTOR_ON, IDC_MOTOR_OFF}) SendMessageA(GetDlgItem(app.Panel(), id), BM_CLICK, 0, 0);
+        app.Command(IDM_ZERO_POSITION);
+        EXPECT_EQ(Journal::Filter(journal.Lines(), {"ZqEnableAxis", "ZqSetPosition"}), c.calls)
+            << "gantry " << int(c.gantry) << " axis " << c.axis;
+    }
+}
+
+TEST_F(PanelTest, AxisButtonWalksThroughTheAxesWithTheirOwnSettings) {
+    // Axis 2 was left with the trajectory generator on and narrower P limits.
+    const std::string key = "Software\\Quelmont\\Draxwell\\Loopsmith\\Axis0:2";
+    double upper = 60.0;
+    BYTE on = 1;
+    WriteRegValue(HKEY_CURRENT_USER, key, "PropGainMax", REG_BINARY, &upper, 8);
+    WriteRegValue(HKEY_CURRENT_USER, key + "\\Test Settings", "Trajectory", REG_BINARY, &on, 1);
+    ASSERT_NE(app.Start(), nullptr);
+    HWND panel = app.Panel();
+    AppState& s = app.State();
+    Journal journal("cycle");
+    std::vector<int> axes;
+    for (int i = 0; i < 5; ++i) {
+        SendMessageA(GetDlgItem(panel, IDC_AXIS_BUTTON), BM_CLICK, 0, 0);
+        axes.push_back(s.Axis);
+        if (s.Axis == 2) {
+            EXPECT_EQ(s.PropGain.UpperLimit, 60.0);
+            EXPECT_EQ(s.Test.Trajectory, 1);
+            EXPECT_EQ(IsDlgButtonChecked(panel, IDC_TRAJ_LED), 1u);
+        }
+    }
+    EXPECT_EQ(axes, (std::vector<int>{2, 3, 4, 1, 2}));
+    EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, "Software\\Quelmont\\Draxwell\\Loopsmith\\Axis0:4"));
+    // Each press reads the axis count, then applies the new axis's mode.
+    std::vector<std::string> lines = Journal::Filter(journal.Lines(), {"ZqGetConfiguration", "ZqSetOperatingMode"});
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "ZqGetConfiguration(1, &)");
+    EXPECT_EQ(lines[1], "ZqSetOperatingMode(1, 2, 0, 2)");
+}
+
+TEST_F(PanelTest, StepCommandsDoNothingWhileTheMotorLampIsOff) {
+    ASSERT_NE(app.Start(), nullptr);
+    Responder responder;
+    Journal journal("steplampoff");
+    CheckDlgButton(app.Panel(), IDC_MOTOR_LED, 0);
+    app.Command(IDM_STEP_PLUS);
+    app.Command(IDM_STEP_MINUS);
+    SendMessageA(GetDlgItem(app.Panel(), IDC_STEP_PLUS), BM_CLICK, 0, 0);
+    EXPECT_TRUE(Journal::Filter(journal.Lines(), {"ZqGetAxisConfiguration", "ZQDLG_ModuleDescEx"}).empty());
+    EXPECT_TRUE(responder.Records().empty());
 }
 
 }  // namespace

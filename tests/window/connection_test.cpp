@@ -1,0 +1,251 @@
+// Controller connection: the open loop at start-up, axis selection and what it
+// reads, the gantry pair, the gain full scale, Select Controller, and a program
+// running with no controller open.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/commands.h"
+#include "app/connection.h"
+#include "app_fixture.h"
+#include "controller/zq_library.h"
+#include "journal.h"
+#include "registry.h"
+#include "resources/app_ids.h"
+#include "resources/panel_ids.h"
+#include "responder.h"
+
+namespace {
+
+const char kGlobalKey[] = "Software\\Quelmont\\Draxwell\\Loopsmith";
+
+// Points the simulated controller at a hardware description for this object's lifetime.
+class SimConfigFile {
+public:
+    explicit SimConfigFile(const std::string& ini) {
+        char dir[MAX_PATH];
+        GetTempPathA(MAX_PATH, dir);
+        path_ = std::string(dir) + "loopsmith-connection-" + std::to_string(GetCurrentProcessId()) + ".ini";
+        std::ofstream(path_) << ini;
+        SetEnvironmentVariableA("ZQSIM_CONFIG", path_.c_str());
+    }
+    ~SimConfigFile() {
+        SetEnvironmentVariableA("ZQSIM_CONFIG", nullptr);
+        DeleteFileA(path_.c_str());
+    }
+
+private:
+    std::string path_;
+};
+
+// Functions of the controller libraries that take an axis number, and where it stands.
+struct AxisArgument { const char* name; int index; };
+const AxisArgument kAxisArguments[] = {
+    {"ZqGetAxisConfiguration", 1}, {"ZqGetStatus", 1}, {"ZqGetPositionEx", 1}, {"ZqSetPosition", 1},
+    {"ZqGetScale", 1}, {"ZqSetScale", 1}, {"ZqGetMotionConfig", 1}, {"ZqSetMotionConfig", 1},
+    {"ZqGetFilterConfig", 1}, {"ZqSetFilterConfig", 1}, {"ZqGetGain", 1}, {"ZqSetGain", 1},
+    {"ZqGetProfile", 1}, {"ZqSetProfile", 1}, {"ZqGetServoOutputPhase", 1}, {"ZqSetServoOutputPhase", 1},
+    {"ZqGetModuleOutputMode", 1}, {"ZqSetModuleOutputMode", 1}, {"ZqSetOperatingMode", 1}, {"ZqEnableAxis", 1},
+    {"ZqCaptureData", 1}, {"ZqGetAuxEncPosEx", 1}, {"ZqGetOptimalEx", 1}, {"ZqGetTargetEx", 1},
+    {"ZqGetTorque", 1}, {"ZqMoveRelative", 1}, {"ZqWaitForStop", 1}, {"qlxcmdex", 1}, {"ZqGetCaptureData", 1},
+    {"ZqEnableGearing", 1}, {"ZqEnableGearing", 2}, {"ZQDLG_ConfigureAxis", 2}, {"ZQDLG_Scaling", 2},
+};
+
+std::vector<std::string> Arguments(const std::string& line) {
+    std::vector<std::string> args;
+    size_t open = line.find('('), close = line.rfind(')');
+    if (open == std::string::npos || close == std::string::npos || close <= open + 1) return args;
+    std::string inner = line.substr(open + 1, close - open - 1);
+    for (size_t start = 0;;) {
+        size_t comma = inner.find(", ", start);
+        args.push_back(inner.substr(start, comma - start));
+        if (comma == std::string::npos) break;
+        start = comma + 2;
+    }
+    return args;
+}
+
+// Journal lines that pass an axis outside 1 to axisCount (every axis line when axisCount is 0).
+std::vector<std::string> AxisCallsOutside(const std::vector<std::string>& lines, int axisCount) {
+    std::vector<std::string> bad;
+    for (const std::string& line : lines) {
+        for (const AxisArgument& a : kAxisArguments) {
+            if (line.compare(0, std::strlen(a.name) + 1, std::string(a.name) + "(") != 0) continue;
+            std::vector<std::string> args = Arguments(line);
+            int axis = a.index < static_cast<int>(args.size()) ? std::atoi(args[a.index].c_str()) : 0;
+            if (axis < 1 || axis > axisCount) bad.push_back(line);
+            break;
+        }
+    }
+    return bad;
+}
+
+std::string OpenErrorText(int id, int code) {
+    char reason[129] = {};
+    ZqTranslateErrorEx(code, reason, 128);
+    return "Unable to open controller for the following reason:\n\nID " + std::to_string(id) + "  -  " + reason +
+           "\n";
+}
+
+class ConnectionTest : public ::testing::Test {
+protected:
+    AppState& S() const { return app.State(); }
+    IsolatedRegistry registry;
+    LoopsmithApp app;
+};
+
+TEST_F(ConnectionTest, OpenFailureNamesTheIdThenOffersTheSelection) {
+    Journal journal("openfail");
+    Responder responder;  // the selection dialog is cancelled
+    HWND main = app.Start("-b 5");
+    ASSERT_NE(main, nullptr);
+    EXPECT_LT(S().ControllerHandle, 0);
+    EXPECT_EQ(S().ControllerID, -1);
+    ASSERT_GE(responder.Records().size(), 1u);
+    const DialogRecord& r = responder.Records()[0];
+    EXPECT_EQ(r.text, OpenErrorText(5, S().ControllerHandle));
+    EXPECT_EQ(r.caption, "Loopsmith");
+    EXPECT_EQ(r.style, static_cast<UINT>(MB_ICONWARNING | MB_OK));
+    EXPECT_EQ(r.owner, main);
+    for (size_t i = 1; i < responder.Records().size(); ++i) EXPECT_FALSE(responder.Records()[i].messageBox);
+    EXPECT_EQ(Journal::Filter(journal.Lines(), {"ZqOpen", "ZqClose", "ZQDLG_SelectController", "ZqErrorNotify"}),
+              (std::vector<std::string>{"ZqOpen(5, 2, \"\")", "ZQDLG_SelectController(hwnd, -1, 0, 0)"}));
+}
+
+// With no controller open, every command and button: no crash, only the
+// messages the commands themselves give, and no controller call for any axis.
+TEST_F(ConnectionTest, EveryCommandWithoutAControllerIsHarmless) {
+    Journal journal("nocontroller");
+    Responder responder;  // every dialog is cancelled or acknowledged
+    ASSERT_NE(app.Start("-b 5 -a 3"), nullptr);
+    ASSERT_LE(S().ControllerHandle, 0);
+    HWND panel = app.Panel();
+    for (int id : {100, 101, 102, 103, 104, 104, 105, 106, 107, 108, 200, 201, 202, 203, 204, 210, 211, 212, 213, 301})
+        app.Command(id);
+    for (int id : {201, 205, 206, 208, 209, 210, 211, 212, 213})
+        SendMessageA(panel, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+    for (int i = 0; i < 3; ++i) SendMessageA(app.Main(), WM_TIMER, LOOPSMITH_TIMER_ID, 0);
+    PumpMessages(300);
+    EXPECT_TRUE(app.Alive());
+    char text[32] = {};
+    GetDlgItemTextA(panel, IDC_AXIS_READOUT, text, sizeof text);
+    EXPECT_STREQ(text, "");
+    EXPECT_EQ(IsDlgButtonChecked(panel, IDC_MOTOR_LED), 0u);
+    for (int id : {IDC_MOTOR_OFF, IDC_STEP_PLUS, IDC_STEP_MINUS}) EXPECT_FALSE(IsWindowEnabled(GetDlgItem(panel, id)));
+    app.Command(IDM_EXIT);
+    PumpMessages(100);
+    EXPECT_FALSE(app.Alive());
+
+    const std::vector<std::string> allowed = {OpenErrorText(5, -2), "Cannot print - No tests have been performed"};
+    for (const DialogRecord& r : responder.Records()) {
+        if (!r.messageBox) continue;
+        bool known = r.text == "Cannot print - No tests have been performed" ||
+                     r.text.rfind("Unable to open controller for the following reason:\n\nID ", 0) == 0;
+        EXPECT_TRUE(known) << r.text;
+    }
+    EXPECT_EQ(AxisCallsOutside(journal.Lines(), 0), std::vector<std::string>{});
+}
+
+// Each case starts its own program on its own registry.
+TEST(Connection, AnAxisBeyondTheControllerOpensAxisOne) {
+    struct Case { const char* commandLine; int savedAxis; int axis; };
+    const Case cases[] = {
+        {"-a 5", 0, 1}, {"-a 17", 0, 1}, {"-a 40000", 0, 1}, {"-a 4", 0, 4}, {"-a 2", 0, 2},
+        {"", 5, 1}, {"", 3, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.commandLine) + " saved " + std::to_string(c.savedAxis));
+        IsolatedRegistry own;
+        if (c.savedAxis) {
+            DWORD axis = static_cast<DWORD>(c.savedAxis);
+            WriteRegValue(HKEY_CURRENT_USER, kGlobalKey, "Axis", REG_DWORD, &axis, 4);
+        }
+        Journal journal("axisrange");
+        LoopsmithApp one;
+        ASSERT_NE(one.Start(c.commandLine), nullptr);
+        EXPECT_EQ(one.State().Axis, c.axis);
+        one.Command(IDC_MOTOR_ON);
+        SendMessageA(one.Main(), WM_TIMER, LOOPSMITH_TIMER_ID, 0);
+        one.Close();
+        EXPECT_EQ(AxisCallsOutside(journal.Lines(), 4), std::vector<std::string>{});
+    }
+}
+
+// Each case starts its own program on its own registry.
+TEST(Connection, GainFullScaleFollowsTheController) {
+    struct Case { const char* commandLine; double fullScale; };
+    const Case cases[] = {{"-b 0", 20.0}, {"-b 1", 32767.0}};  // floating point, fixed point
+    for (const Case& c : cases) {
+        IsolatedRegistry own;
+        LoopsmithApp one;
+        ASSERT_NE(one.Start(c.commandLine), nullptr);
+        for (const GainChannel* g : {&one.State().PropGain, &one.State().IntGain, &one.State().DerGain})
+            EXPECT_EQ(g->FullScale, c.fullScale) << c.commandLine;
+    }
+}
+
+TEST_F(ConnectionTest, AutoInitializeRestoresRightAfterTheOpen) {
+    DWORD on = 1;
+    WriteRegValue(HKEY_CURRENT_USER, kGlobalKey, "AutoInit", REG_DWORD, &on, 4);
+    Journal journal("autoinitopen");
+    ASSERT_NE(app.Start(), nullptr);
+    std::vector<std::string> lines = journal.Lines();
+    auto open = std::find(lines.begin(), lines.end(), "ZqOpen(0, 2, \"\")");
+    ASSERT_NE(open, lines.end());
+    ASSERT_GE(lines.end() - open, 4);
+    EXPECT_EQ(open[1], "ZqGetConfigurationEx(1, &)");
+    EXPECT_EQ(open[2], "ZQDLG_RestoreAxis(1, 0, 1, 0)");
+    EXPECT_EQ(open[3], "ZqGetAxisConfiguration(1, 1, &)");
+    std::vector<std::string> notify = Journal::Filter(lines, {"ZqErrorNotify"});
+    ASSERT_EQ(notify.size(), 1u);
+    EXPECT_EQ(notify[0].rfind("ZqErrorNotify(hwnd, 1, ", 0), 0u) << notify[0];
+    EXPECT_EQ(S().TestDone, 0);
+}
+
+// Each case starts its own program on its own registry.
+TEST(Connection, AStoredGantryPartnerBeyondTheControllerIsNoPartner) {
+    struct Case { int slave; int partner; };
+    const Case cases[] = {{2, 2}, {4, 4}, {5, 0}, {16, 0}};
+    for (const Case& c : cases) {
+        IsolatedRegistry own;
+        BYTE gantry = 1;
+        int master = 1;
+        WriteRegValue(HKEY_CURRENT_USER, kGlobalKey, "Gantry", REG_BINARY, &gantry, 1);
+        WriteRegValue(HKEY_CURRENT_USER, kGlobalKey, "GantryMaster", REG_BINARY, &master, 4);
+        WriteRegValue(HKEY_CURRENT_USER, kGlobalKey, "GantrySlave", REG_BINARY, &c.slave, 4);
+        LoopsmithApp one;
+        ASSERT_NE(one.Start(), nullptr);
+        EXPECT_EQ(GantryPartner(one.State()), c.partner) << c.slave;
+        SendMessageA(one.Main(), WM_TIMER, LOOPSMITH_TIMER_ID, 0);
+        char text[32] = {};
+        GetDlgItemTextA(one.Panel(), IDC_AXIS_READOUT, text, sizeof text);
+        EXPECT_STREQ(text, c.partner ? "1  gantry" : "1") << c.slave;
+    }
+}
+
+TEST_F(ConnectionTest, CancelledSelectionStillRefreshesEverything) {
+    ASSERT_NE(app.Start(), nullptr);
+    Journal journal("selectcancel");
+    Responder responder;  // cancels the selection dialog
+    SendMessageA(app.Main(), WM_TIMER, LOOPSMITH_TIMER_ID, 0);
+    SetDlgItemTextA(app.Panel(), IDC_AXIS_READOUT, "stale");
+    S().PropGain.FullScale = 1.0;
+    app.Command(IDM_SELECT_CONTROLLER);
+    EXPECT_EQ(S().ControllerHandle, 1);
+    EXPECT_EQ(S().ControllerID, 0);
+    EXPECT_EQ(S().PropGain.FullScale, 20.0);
+    EXPECT_EQ(Journal::Filter(journal.Lines(), {"ZQDLG_SelectController", "ZqClose", "ZqOpen"}),
+              (std::vector<std::string>{"ZQDLG_SelectController(hwnd, 0, 0, 0)"}));
+    SendMessageA(app.Main(), WM_TIMER, LOOPSMITH_TIMER_ID, 0);
+    char text[32] = {};
+    GetDlgItemTextA(app.Panel(), IDC_AXIS_READOUT, text, sizeof text);
+    EXPECT_STREQ(text, "1");
+}
+
+}  // namespace
