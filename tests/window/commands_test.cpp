@@ -17,6 +17,19 @@
 
 namespace {
 
+// Journal lines written with "H" where the controller handle goes.
+std::vector<std::string> WithHandle(std::vector<std::string> lines, short handle) {
+    for (std::string& line : lines) {
+        for (const std::string mark : {"(H, ", ", H, "}) {
+            size_t at = line.find(mark);
+            if (at == std::string::npos) continue;
+            line.replace(at + mark.size() - 3, 1, std::to_string(handle));
+            break;
+        }
+    }
+    return lines;
+}
+
 class CommandsTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_NE(app.Start(), nullptr); }
@@ -191,7 +204,7 @@ TEST_F(CommandsTest, ResetAsksFirstAndOnlyOkResets) {
     EXPECT_TRUE(Journal::Filter(journal.Lines(), {"ZqReset"}).empty());
     EXPECT_EQ(S().Modified, 0);
     app.Command(IDM_RESET_CONTROLLER);
-    EXPECT_EQ(Journal::Filter(journal.Lines(), {"ZqReset"}), (std::vector<std::string>{"ZqReset(1, 0)"}));
+    EXPECT_EQ(Journal::Filter(journal.Lines(), {"ZqReset"}), WithHandle({"ZqReset(H, 0)"}, S().ControllerHandle));
     EXPECT_EQ(S().Modified, 1);
     ASSERT_EQ(responder.Records().size(), 2u);
     for (const DialogRecord& r : responder.Records()) {
@@ -212,7 +225,7 @@ TEST_F(CommandsTest, AutoInitializeTogglesAndRestoresOnlyWhenTurnedOn) {
     EXPECT_EQ(S().AutoInit, 1);
     EXPECT_EQ(S().Modified, 0);
     EXPECT_EQ(Journal::Filter(journal.Lines(), {"ZQDLG_RestoreAxis"}),
-              (std::vector<std::string>{"ZQDLG_RestoreAxis(1, 0, 0, 0)"}));
+              WithHandle({"ZQDLG_RestoreAxis(H, 0, 0, 0)"}, S().ControllerHandle));
     journal.Mark();
     app.Command(IDM_AUTO_INITIALIZE);
     EXPECT_FALSE(checked());
@@ -226,7 +239,7 @@ TEST_F(CommandsTest, SaveAllAxisSettingsClearsModified) {
     app.Command(IDM_SAVE_ALL_AXES);
     EXPECT_EQ(S().Modified, 0);
     EXPECT_EQ(Journal::Filter(journal.Lines(), {"ZQDLG_SaveAxis"}),
-              (std::vector<std::string>{"ZQDLG_SaveAxis(1, 0, 0, 0)"}));
+              WithHandle({"ZQDLG_SaveAxis(H, 0, 0, 0)"}, S().ControllerHandle));
 }
 
 TEST_F(CommandsTest, CancelledAxisAndScalingSetupChangeNothing) {
@@ -238,7 +251,7 @@ TEST_F(CommandsTest, CancelledAxisAndScalingSetupChangeNothing) {
     app.Command(IDM_SCALING_SETUP);
     EXPECT_EQ(S().Modified, 0);
     EXPECT_EQ(Journal::Filter(journal.Lines(), {"ZQDLG_ConfigureAxis", "ZQDLG_Scaling"}),
-              (std::vector<std::string>{"ZQDLG_ConfigureAxis(hwnd, 1, 1, 0, 0)", "ZQDLG_Scaling(hwnd, 1, 1, 1, 0)"}));
+              WithHandle({"ZQDLG_ConfigureAxis(hwnd, H, 1, 0, 0)", "ZQDLG_Scaling(hwnd, H, 1, 1, 0)"}, S().ControllerHandle));
 }
 
 TEST_F(CommandsTest, AboutShowsTheLibraryAboutBox) {

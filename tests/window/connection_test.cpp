@@ -23,6 +23,19 @@
 
 namespace {
 
+// Journal lines written with "H" where the controller handle goes.
+std::vector<std::string> WithHandle(std::vector<std::string> lines, short handle) {
+    for (std::string& line : lines) {
+        for (const std::string mark : {"(H, ", ", H, "}) {
+            size_t at = line.find(mark);
+            if (at == std::string::npos) continue;
+            line.replace(at + mark.size() - 3, 1, std::to_string(handle));
+            break;
+        }
+    }
+    return lines;
+}
+
 const char kGlobalKey[] = "Software\\Quelmont\\Draxwell\\Loopsmith";
 
 // Points the simulated controller at a hardware description for this object's lifetime.
@@ -199,12 +212,12 @@ TEST_F(ConnectionTest, AutoInitializeRestoresRightAfterTheOpen) {
     auto open = std::find(lines.begin(), lines.end(), "ZqOpen(0, 2, \"\")");
     ASSERT_NE(open, lines.end());
     ASSERT_GE(lines.end() - open, 4);
-    EXPECT_EQ(open[1], "ZqGetConfigurationEx(1, &)");
-    EXPECT_EQ(open[2], "ZQDLG_RestoreAxis(1, 0, 1, 0)");
-    EXPECT_EQ(open[3], "ZqGetAxisConfiguration(1, 1, &)");
+    EXPECT_EQ(std::vector<std::string>(open + 1, open + 4),
+              WithHandle({"ZqGetConfigurationEx(H, &)", "ZQDLG_RestoreAxis(H, 0, 1, 0)",
+                          "ZqGetAxisConfiguration(H, 1, &)"}, S().ControllerHandle));
     std::vector<std::string> notify = Journal::Filter(lines, {"ZqErrorNotify"});
     ASSERT_EQ(notify.size(), 1u);
-    EXPECT_EQ(notify[0].rfind("ZqErrorNotify(hwnd, 1, ", 0), 0u) << notify[0];
+    EXPECT_EQ(notify[0], WithHandle({"ZqErrorNotify(hwnd, H, 4294967294)"}, S().ControllerHandle)[0]);
     EXPECT_EQ(S().TestDone, 0);
 }
 
@@ -231,13 +244,14 @@ TEST(Connection, AStoredGantryPartnerBeyondTheControllerIsNoPartner) {
 
 TEST_F(ConnectionTest, CancelledSelectionStillRefreshesEverything) {
     ASSERT_NE(app.Start(), nullptr);
+    const short handle = S().ControllerHandle;
     Journal journal("selectcancel");
     Responder responder;  // cancels the selection dialog
     SendMessageA(app.Main(), WM_TIMER, LOOPSMITH_TIMER_ID, 0);
     SetDlgItemTextA(app.Panel(), IDC_AXIS_READOUT, "stale");
     S().PropGain.FullScale = 1.0;
     app.Command(IDM_SELECT_CONTROLLER);
-    EXPECT_EQ(S().ControllerHandle, 1);
+    EXPECT_EQ(S().ControllerHandle, handle);
     EXPECT_EQ(S().ControllerID, 0);
     EXPECT_EQ(S().PropGain.FullScale, 20.0);
     EXPECT_EQ(Journal::Filter(journal.Lines(), {"ZQDLG_SelectController", "ZqClose", "ZqOpen"}),

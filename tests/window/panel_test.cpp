@@ -16,6 +16,19 @@
 
 namespace {
 
+// Journal lines written with "H" where the controller handle goes.
+std::vector<std::string> WithHandle(std::vector<std::string> lines, short handle) {
+    for (std::string& line : lines) {
+        for (const std::string mark : {"(H, ", ", H, "}) {
+            size_t at = line.find(mark);
+            if (at == std::string::npos) continue;
+            line.replace(at + mark.size() - 3, 1, std::to_string(handle));
+            break;
+        }
+    }
+    return lines;
+}
+
 class PanelTest : public ::testing::Test {
 protected:
     IsolatedRegistry registry;
@@ -190,8 +203,8 @@ TEST_F(PanelTest, TrajectoryGeneratorButtonsSwitchModeLampButtonsAndDropTheTest)
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(panel, IDC_TRAJ_ON)));
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(panel, IDC_TRAJ_OFF)));
     struct Step { int button; BYTE trajectory; const char* mode; };
-    const Step steps[] = {{IDC_TRAJ_ON, 1, "ZqSetOperatingMode(1, 1, 0, 2)"},
-                          {IDC_TRAJ_OFF, 0, "ZqSetOperatingMode(1, 1, 0, 1)"}};
+    const Step steps[] = {{IDC_TRAJ_ON, 1, "ZqSetOperatingMode(H, 1, 0, 2)"},
+                          {IDC_TRAJ_OFF, 0, "ZqSetOperatingMode(H, 1, 0, 1)"}};
     for (const Step& st : steps) {
         Journal journal("trajectory");
         s.TestDone = 1;
@@ -201,19 +214,19 @@ TEST_F(PanelTest, TrajectoryGeneratorButtonsSwitchModeLampButtonsAndDropTheTest)
         EXPECT_EQ(IsDlgButtonChecked(panel, IDC_TRAJ_LED), static_cast<UINT>(st.trajectory));
         EXPECT_EQ(IsWindowEnabled(GetDlgItem(panel, IDC_TRAJ_ON)) != 0, st.trajectory == 0);
         EXPECT_EQ(IsWindowEnabled(GetDlgItem(panel, IDC_TRAJ_OFF)) != 0, st.trajectory == 1);
-        EXPECT_EQ(Journal::Filter(journal.Lines(), {"ZqSetOperatingMode"}), std::vector<std::string>{st.mode});
+        EXPECT_EQ(Journal::Filter(journal.Lines(), {"ZqSetOperatingMode"}), WithHandle({st.mode}, s.ControllerHandle));
     }
 }
 
 TEST_F(PanelTest, MotorAndZeroActOnTheGantryPartnerToo) {
     struct Case { BYTE gantry, share; int master, slave, axis; std::vector<std::string> calls; };
     const Case cases[] = {
-        {1, 1, 1, 2, 1, {"ZqEnableAxis(1, 1, 1)", "ZqEnableAxis(1, 2, 1)", "ZqEnableAxis(1, 1, 0)",
-                         "ZqEnableAxis(1, 2, 0)", "ZqSetPosition(1, 1, 0)", "ZqSetPosition(1, 2, 0)"}},
-        {1, 0, 1, 2, 2, {"ZqEnableAxis(1, 2, 1)", "ZqEnableAxis(1, 1, 1)", "ZqEnableAxis(1, 2, 0)",
-                         "ZqEnableAxis(1, 1, 0)", "ZqSetPosition(1, 2, 0)", "ZqSetPosition(1, 1, 0)"}},
-        {1, 1, 1, 2, 3, {"ZqEnableAxis(1, 3, 1)", "ZqEnableAxis(1, 3, 0)", "ZqSetPosition(1, 3, 0)"}},
-        {0, 1, 1, 2, 1, {"ZqEnableAxis(1, 1, 1)", "ZqEnableAxis(1, 1, 0)", "ZqSetPosition(1, 1, 0)"}},
+        {1, 1, 1, 2, 1, {"ZqEnableAxis(H, 1, 1)", "ZqEnableAxis(H, 2, 1)", "ZqEnableAxis(H, 1, 0)",
+                         "ZqEnableAxis(H, 2, 0)", "ZqSetPosition(H, 1, 0)", "ZqSetPosition(H, 2, 0)"}},
+        {1, 0, 1, 2, 2, {"ZqEnableAxis(H, 2, 1)", "ZqEnableAxis(H, 1, 1)", "ZqEnableAxis(H, 2, 0)",
+                         "ZqEnableAxis(H, 1, 0)", "ZqSetPosition(H, 2, 0)", "ZqSetPosition(H, 1, 0)"}},
+        {1, 1, 1, 2, 3, {"ZqEnableAxis(H, 3, 1)", "ZqEnableAxis(H, 3, 0)", "ZqSetPosition(H, 3, 0)"}},
+        {0, 1, 1, 2, 1, {"ZqEnableAxis(H, 1, 1)", "ZqEnableAxis(H, 1, 0)", "ZqSetPosition(H, 1, 0)"}},
     };
     ASSERT_NE(app.Start(), nullptr);
     AppState& s = app.State();
@@ -226,7 +239,7 @@ TEST_F(PanelTest, MotorAndZeroActOnTheGantryPartnerToo) {
         Journal journal("motor");
         for (int id : {IDC_MOTOR_ON, IDC_MOTOR_OFF}) SendMessageA(GetDlgItem(app.Panel(), id), BM_CLICK, 0, 0);
         app.Command(IDM_ZERO_POSITION);
-        EXPECT_EQ(Journal::Filter(journal.Lines(), {"ZqEnableAxis", "ZqSetPosition"}), c.calls)
+        EXPECT_EQ(Journal::Filter(journal.Lines(), {"ZqEnableAxis", "ZqSetPosition"}), WithHandle(c.calls, s.ControllerHandle))
             << "gantry " << int(c.gantry) << " axis " << c.axis;
     }
 }
@@ -257,8 +270,8 @@ TEST_F(PanelTest, AxisButtonWalksThroughTheAxesWithTheirOwnSettings) {
     // Each press reads the axis count, then applies the new axis's mode.
     std::vector<std::string> lines = Journal::Filter(journal.Lines(), {"ZqGetConfiguration", "ZqSetOperatingMode"});
     ASSERT_GE(lines.size(), 2u);
-    EXPECT_EQ(lines[0], "ZqGetConfiguration(1, &)");
-    EXPECT_EQ(lines[1], "ZqSetOperatingMode(1, 2, 0, 2)");
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 2),
+              WithHandle({"ZqGetConfiguration(H, &)", "ZqSetOperatingMode(H, 2, 0, 2)"}, s.ControllerHandle));
 }
 
 TEST_F(PanelTest, StepCommandsDoNothingWhileTheMotorLampIsOff) {
