@@ -2,6 +2,7 @@
 // 110 ms status timer.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -10,25 +11,14 @@
 #include "app/commands.h"
 #include "app/connection.h"
 #include "app_fixture.h"
+#include "controller/zq_library.h"
 #include "journal.h"
+#include "journal_handle.h"
 #include "resources/app_ids.h"
 #include "resources/panel_ids.h"
 #include "responder.h"
 
 namespace {
-
-// Journal lines written with "H" where the controller handle goes.
-std::vector<std::string> WithHandle(std::vector<std::string> lines, short handle) {
-    for (std::string& line : lines) {
-        for (const std::string mark : {"(H, ", ", H, "}) {
-            size_t at = line.find(mark);
-            if (at == std::string::npos) continue;
-            line.replace(at + mark.size() - 3, 1, std::to_string(handle));
-            break;
-        }
-    }
-    return lines;
-}
 
 class CommandsTest : public ::testing::Test {
 protected:
@@ -289,6 +279,22 @@ TEST_F(CommandsTest, TimerRewritesThePositionOnlyWhenItChanges) {
     Tick();
     EXPECT_EQ(Text(IDC_AXIS_READOUT), "2");
     EXPECT_EQ(Text(IDC_POSITION_READOUT), "untouched");
+}
+
+TEST_F(CommandsTest, PositionReadoutFollowsTheAxisWithTheScaleDecimals) {
+    Tick();
+    AxisScale scale = {};
+    ZqGetScale(S().ControllerHandle, 1, &scale);
+    const int decimals = PositionDecimals(scale.Scale);
+    for (double position : {12.5, -3.25, 0.0}) {
+        ZqSetPosition(S().ControllerHandle, 1, position);
+        double now = 0;
+        ZqGetPositionEx(S().ControllerHandle, 1, &now);
+        Tick();
+        char expected[64];
+        std::snprintf(expected, sizeof expected, "%.*f", decimals, now);
+        EXPECT_EQ(Text(IDC_POSITION_READOUT), expected) << position;
+    }
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -16,46 +15,16 @@
 #include "app_fixture.h"
 #include "controller/zq_library.h"
 #include "journal.h"
+#include "journal_handle.h"
 #include "registry.h"
 #include "resources/app_ids.h"
 #include "resources/panel_ids.h"
 #include "responder.h"
+#include "sim_config_file.h"
 
 namespace {
 
-// Journal lines written with "H" where the controller handle goes.
-std::vector<std::string> WithHandle(std::vector<std::string> lines, short handle) {
-    for (std::string& line : lines) {
-        for (const std::string mark : {"(H, ", ", H, "}) {
-            size_t at = line.find(mark);
-            if (at == std::string::npos) continue;
-            line.replace(at + mark.size() - 3, 1, std::to_string(handle));
-            break;
-        }
-    }
-    return lines;
-}
-
 const char kGlobalKey[] = "Software\\Quelmont\\Draxwell\\Loopsmith";
-
-// Points the simulated controller at a hardware description for this object's lifetime.
-class SimConfigFile {
-public:
-    explicit SimConfigFile(const std::string& ini) {
-        char dir[MAX_PATH];
-        GetTempPathA(MAX_PATH, dir);
-        path_ = std::string(dir) + "loopsmith-connection-" + std::to_string(GetCurrentProcessId()) + ".ini";
-        std::ofstream(path_) << ini;
-        SetEnvironmentVariableA("ZQSIM_CONFIG", path_.c_str());
-    }
-    ~SimConfigFile() {
-        SetEnvironmentVariableA("ZQSIM_CONFIG", nullptr);
-        DeleteFileA(path_.c_str());
-    }
-
-private:
-    std::string path_;
-};
 
 // Functions of the controller libraries that take an axis number, and where it stands.
 struct AxisArgument { const char* name; int index; };
@@ -260,6 +229,142 @@ TEST_F(ConnectionTest, CancelledSelectionStillRefreshesEverything) {
     char text[32] = {};
     GetDlgItemTextA(app.Panel(), IDC_AXIS_READOUT, text, sizeof text);
     EXPECT_STREQ(text, "1");
+}
+
+TEST_F(ConnectionTest, AControllerWithoutMotorAxesIsClosedAndTheSelectionOffered) {
+    SimConfigFile config("[controller.0]\naxes = 0\n");
+    Journal journal("noaxes");
+    Responder responder;  // acknowledges the message, cancels the selection
+    HWND main = app.Start();
+    ASSERT_NE(main, nullptr);
+    EXPECT_LE(S().ControllerHandle, 0);
+    ASSERT_GE(responder.Records().size(), 1u);
+    EXPECT_EQ(responder.Records()[0].text,
+              "No motor modules are installed on this controller. Tuning\n"
+              "requires that at least one servo or stepper module be installed.");
+    EXPECT_EQ(responder.Records()[0].caption, "Loopsmith");
+    EXPECT_EQ(responder.Records()[0].style, static_cast<UINT>(MB_ICONWARNING | MB_OK));
+    EXPECT_EQ(responder.Records()[0].owner, main);
+    for (size_t i = 1; i < responder.Records().size(); ++i) EXPECT_FALSE(responder.Records()[i].messageBox);
+    std::vector<std::string> lines = journal.Lines();
+    auto open = std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("ZqOpen(", 0) == 0; });
+    ASSERT_GE(lines.end() - open, 4);
+    const std::string handle = Arguments(open[1])[0];
+    EXPECT_EQ(std::vector<std::string>(open, open + 4),
+              (std::vector<std::string>{"ZqOpen(0, 2, \"\")", "ZqGetConfigurationEx(" + handle + ", &)",
+                                        "ZqClose(" + handle + ")", "ZQDLG_SelectController(hwnd, -1, 0, 0)"}));
+    // The closed handle is not closed again at exit, nor used by the timer.
+    app.Close();
+    lines = journal.Lines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "ZqClose(" + handle + ")"), 1);
+    EXPECT_EQ(AxisCallsOutside(journal.Lines(), 0), std::vector<std::string>{});
+}
+
+// What an axis can capture, and when the controller type decides about the
+// capture period and delay.
+TEST(Connection, SelectAxisReadsTheCaptureCapabilities) {
+    struct Case { int type; const char* capture; int torque, advanced, aux; bool readsControllerType; };
+    const Case cases[] = {
+        {9, "0x180", 1, 256, 0, false},
+        {7, "0x200", 0, 1, 1, true},
+        {6, "0x80", 1, 1, 0, true},
+        {8, "0x400", 0, 1, 0, true},
+        {9, "0x280", 1, 0, 1, true},
+        {9, "0", 0, 0, 0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string("type ") + std::to_string(c.type) + " capture " + c.capture);
+        IsolatedRegistry own;
+        SimConfigFile config("[controller.0]\ntype = " + std::to_string(c.type) + "\naxes = 2\n[controller.0.axis.2]\ncapture = " +
+                             c.capture + "\n");
+        LoopsmithApp one;
+        ASSERT_NE(one.Start(), nullptr);
+        AppState& s = one.State();
+        s.PlotTorque = 1;
+        Journal journal("capture");
+        SelectAxis(s, 2);
+        EXPECT_EQ(s.Axis, 2);
+        EXPECT_EQ(s.TorqueCapture, c.torque);
+        EXPECT_EQ(s.AdvancedCapture, c.advanced);
+        EXPECT_EQ(s.AuxCapture, c.aux);
+        EXPECT_EQ(s.PlotTorque, c.torque);
+        std::vector<std::string> expected = {"ZqGetAxisConfiguration(H, 2, &)"};
+        if (c.readsControllerType) expected.push_back("ZqGetConfigurationEx(H, &)");
+        EXPECT_EQ(journal.Lines(), WithHandle(expected, s.ControllerHandle));
+    }
+}
+
+TEST(Connection, ServoPeriodAndGainFullScaleFromTheControllerType) {
+    struct Case { const char* ini; double periods[2]; double fullScale; };
+    const Case cases[] = {
+        // Type 8: number of axes x 1 ms for every axis, whatever the update rate; full scale
+        // 32767 even with the floating-point bit.
+        {"[controller.0]\ntype = 8\nflags = 4\naxes = 4\n", {0.004, 0.004}, 32767.0},
+        // Other types: the rate period that the update rate selects.
+        {"[controller.0]\ntype = 6\nflags = 4\naxes = 2\n[controller.0.axis.1]\nupdate_rate = 1\nlow = 0.004\n"
+         "[controller.0.axis.2]\nupdate_rate = 2\nmedium = 0.0008\n",
+         {0.004, 0.0008}, 20.0},
+        {"[controller.0]\ntype = 6\nflags = 0\naxes = 2\n[controller.0.axis.1]\nupdate_rate = 4\nhigh = 0.00025\n"
+         "[controller.0.axis.2]\nupdate_rate = 4\nhigh = 0.0005\n",
+         {0.00025, 0.0005}, 32767.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ini);
+        IsolatedRegistry own;
+        SimConfigFile config(c.ini);
+        Responder responder;
+        LoopsmithApp one;
+        ASSERT_NE(one.Start(), nullptr);
+        for (const DialogRecord& r : responder.Records()) ADD_FAILURE() << r.caption << ": " << r.text;
+        AppState& s = one.State();
+        for (int axis = 1; axis <= 2; ++axis) {
+            double seconds = -1.0;
+            EXPECT_EQ(ServoPeriod(s.ControllerHandle, static_cast<unsigned short>(axis), &seconds), 0);
+            EXPECT_DOUBLE_EQ(seconds, c.periods[axis - 1]) << "axis " << axis;
+        }
+        EXPECT_EQ(s.PropGain.FullScale, c.fullScale);
+        EXPECT_EQ(s.DerGain.FullScale, c.fullScale);
+    }
+}
+
+TEST_F(ConnectionTest, GantrySharingCopiesSevenItemsToThePartnerInOrder) {
+    ASSERT_NE(app.Start(), nullptr);
+    AppState& s = app.State();
+    s.Gantry = 1;
+    s.GantryMaster = 1;
+    s.GantrySlave = 2;
+    const std::vector<std::string> names = {"ZqGetScale", "ZqSetScale", "ZqGetMotionConfig", "ZqSetMotionConfig",
+                                            "ZqGetFilterConfig", "ZqSetFilterConfig", "ZqGetPositionEx",
+                                            "ZqSetPosition", "ZqGetProfile", "ZqSetProfile", "ZqGetServoOutputPhase",
+                                            "ZqSetServoOutputPhase", "ZqGetModuleOutputMode", "ZqSetModuleOutputMode"};
+    struct Case { BYTE share; int axis; int partner; };
+    const Case cases[] = {{1, 1, 2}, {1, 2, 1}, {0, 1, 0}, {1, 3, 0}};
+    for (const Case& c : cases) {
+        s.GantryShare = c.share;
+        s.Axis = c.axis;
+        Journal journal("share");
+        ShareGantrySettings(s);
+        std::vector<std::string> lines = Journal::Filter(journal.Lines(), names);
+        if (!c.partner) {
+            EXPECT_TRUE(lines.empty()) << int(c.share) << " axis " << c.axis;
+            continue;
+        }
+        ASSERT_EQ(lines.size(), names.size());
+        for (size_t i = 0; i < names.size(); ++i) {
+            std::vector<std::string> args = Arguments(lines[i]);
+            EXPECT_EQ(lines[i].substr(0, lines[i].find('(')), names[i]);
+            ASSERT_GE(args.size(), 3u);
+            EXPECT_EQ(args[0], std::to_string(s.ControllerHandle));
+            EXPECT_EQ(args[1], std::to_string(i % 2 ? c.partner : c.axis)) << lines[i];
+        }
+    }
+    // The partner's position follows the axis.
+    double position = 0;
+    ZqSetPosition(s.ControllerHandle, 1, 12.5);
+    s.Axis = 1;
+    ShareGantrySettings(s);
+    ZqGetPositionEx(s.ControllerHandle, 2, &position);
+    EXPECT_NEAR(position, 12.5, 0.2);
 }
 
 }  // namespace

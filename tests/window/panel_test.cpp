@@ -6,28 +6,18 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "controller/zq_library.h"
 #include "app_fixture.h"
 #include "journal.h"
+#include "journal_handle.h"
 #include "registry.h"
 #include "resources/app_ids.h"
 #include "resources/panel_ids.h"
 #include "responder.h"
 #include "screenshot.h"
+#include "sim_config_file.h"
 
 namespace {
-
-// Journal lines written with "H" where the controller handle goes.
-std::vector<std::string> WithHandle(std::vector<std::string> lines, short handle) {
-    for (std::string& line : lines) {
-        for (const std::string mark : {"(H, ", ", H, "}) {
-            size_t at = line.find(mark);
-            if (at == std::string::npos) continue;
-            line.replace(at + mark.size() - 3, 1, std::to_string(handle));
-            break;
-        }
-    }
-    return lines;
-}
 
 class PanelTest : public ::testing::Test {
 protected:
@@ -284,6 +274,71 @@ TEST_F(PanelTest, StepCommandsDoNothingWhileTheMotorLampIsOff) {
     SendMessageA(GetDlgItem(app.Panel(), IDC_STEP_PLUS), BM_CLICK, 0, 0);
     EXPECT_TRUE(Journal::Filter(journal.Lines(), {"ZqGetAxisConfiguration", "ZQDLG_ModuleDescEx"}).empty());
     EXPECT_TRUE(responder.Records().empty());
+}
+
+TEST_F(PanelTest, MotorOnLightsTheLampAndEnablesOffAndTheStepButtons) {
+    ASSERT_NE(app.Start(), nullptr);
+    HWND panel = app.Panel();
+    auto tick = [&] { SendMessageA(app.Main(), WM_TIMER, LOOPSMITH_TIMER_ID, 0); };
+    auto enabled = [&](int id) { return IsWindowEnabled(GetDlgItem(panel, id)) != 0; };
+    tick();
+    EXPECT_EQ(IsDlgButtonChecked(panel, IDC_MOTOR_LED), 0u);
+    for (int id : {IDC_MOTOR_OFF, IDC_STEP_PLUS, IDC_STEP_MINUS}) EXPECT_FALSE(enabled(id)) << id;
+    EXPECT_TRUE(enabled(IDC_MOTOR_ON));
+    SendMessageA(GetDlgItem(panel, IDC_MOTOR_ON), BM_CLICK, 0, 0);
+    tick();
+    EXPECT_EQ(IsDlgButtonChecked(panel, IDC_MOTOR_LED), 1u);
+    for (int id : {IDC_MOTOR_OFF, IDC_STEP_PLUS, IDC_STEP_MINUS}) EXPECT_TRUE(enabled(id)) << id;
+    SaveWindowScreenshot(app.Main(), "panel_motor_on");
+    SendMessageA(GetDlgItem(panel, IDC_MOTOR_OFF), BM_CLICK, 0, 0);
+    tick();
+    EXPECT_EQ(IsDlgButtonChecked(panel, IDC_MOTOR_LED), 0u);
+    for (int id : {IDC_MOTOR_OFF, IDC_STEP_PLUS, IDC_STEP_MINUS}) EXPECT_FALSE(enabled(id)) << id;
+}
+
+TEST_F(PanelTest, StepOnAnAxisThatCannotCaptureNamesItsModule) {
+    ASSERT_NE(app.Start("-a 4"), nullptr);  // the bench's stepper axis captures nothing
+    AppState& s = app.State();
+    ASSERT_EQ(s.Axis, 4);
+    AxisConfig config = {};
+    config.Size = kAxisConfigSize;
+    ZqGetAxisConfiguration(s.ControllerHandle, 4, &config);
+    ASSERT_EQ(config.CaptureFlags, 0);
+    char module[32] = {};
+    ZQDLG_ModuleDescEx(config.ModuleType, 1, module, sizeof module);
+
+    Journal journal("stepunsupported");
+    Responder responder;
+    SendMessageA(GetDlgItem(app.Panel(), IDC_MOTOR_ON), BM_CLICK, 0, 0);
+    SendMessageA(app.Main(), WM_TIMER, LOOPSMITH_TIMER_ID, 0);
+    ASSERT_NE(IsDlgButtonChecked(app.Panel(), IDC_MOTOR_LED), 0u);
+    app.Command(IDM_STEP_PLUS);                                              // F5
+    SendMessageA(GetDlgItem(app.Panel(), IDC_STEP_MINUS), BM_CLICK, 0, 0);  // the button
+    ASSERT_EQ(responder.Records().size(), 2u);
+    for (const DialogRecord& r : responder.Records()) {
+        EXPECT_EQ(r.text, std::string("The ") + module + " module is not supported by the Loopsmith Program");
+        EXPECT_EQ(r.caption, "Loopsmith");
+        EXPECT_EQ(r.style, static_cast<UINT>(MB_ICONERROR | MB_OK));
+        EXPECT_EQ(r.owner, nullptr);
+    }
+    EXPECT_EQ(Journal::Filter(journal.Lines(), {"ZQDLG_ModuleDescEx"}),
+              std::vector<std::string>(2, "ZQDLG_ModuleDescEx(" + std::to_string(config.ModuleType) + ", 1, &, 32)"));
+    EXPECT_TRUE(Journal::Filter(journal.Lines(), {"ZqMoveRelative", "ZqCaptureData", "ZqBlockBegin"}).empty());
+    EXPECT_EQ(s.TestDone, 0);
+}
+
+TEST_F(PanelTest, AxisButtonOnAOneAxisControllerStaysButStillReloads) {
+    SimConfigFile config("[controller.0]\naxes = 1\n");
+    ASSERT_NE(app.Start(), nullptr);
+    AppState& s = app.State();
+    s.Test.Trajectory = 1;  // differs from what is stored, so the reload shows
+    Journal journal("oneaxis");
+    SendMessageA(GetDlgItem(app.Panel(), IDC_AXIS_BUTTON), BM_CLICK, 0, 0);
+    EXPECT_EQ(s.Axis, 1);
+    EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, "Software\\Quelmont\\Draxwell\\Loopsmith\\Axis0:1"));
+    EXPECT_EQ(Journal::Filter(journal.Lines(), {"ZqGetConfiguration", "ZqSetOperatingMode"}),
+              WithHandle({"ZqGetConfiguration(H, &)", "ZqSetOperatingMode(H, 1, 0, 2)"}, s.ControllerHandle));
+    EXPECT_EQ(IsDlgButtonChecked(app.Panel(), IDC_TRAJ_LED), 1u);
 }
 
 }  // namespace
