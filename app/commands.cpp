@@ -175,7 +175,8 @@ void TestSetup(HWND window) {
 }  // namespace
 
 void RefreshSliders(const AppState& state) {
-    if (!state.PanelWindow) return;
+    // Without an open controller there are no gains to re-read; the sliders keep what they show.
+    if (!state.PanelWindow || !ControllerOpen(state)) return;
     for (int id : {IDC_SLIDER_P, IDC_SLIDER_I, IDC_SLIDER_D})
         SendDlgItemMessageA(state.PanelWindow, id, SLM_REFRESH, 0, 0);
 }
