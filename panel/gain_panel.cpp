@@ -62,6 +62,13 @@ void CreateSlider(HWND panel, const PanelControl& c, AppState& s) {
     case IDC_SLIDER_I: s.IntGain.Access = IntGainAccess; data.Channel = &s.IntGain; data.GainId = 2; break;
     default: s.DerGain.Access = DerGainAccess; data.Channel = &s.DerGain; data.GainId = 4; break;
     }
+    // The slider fits its window to the channel's gain as it is created; without the
+    // axis's gain in the channel by then, a stored window above 0 % would be thrown away.
+    GainChannel& channel = *data.Channel;
+    if (s.ControllerHandle > 0 && channel.FullScale != 0) {
+        unsigned short partner = s.GantryShare ? GantryPartner(s) : 0;
+        channel.Percent = channel.Access(s.ControllerHandle, CurrentAxis(s), partner, nullptr) / channel.FullScale * 100;
+    }
     CreateControl(panel, c, &data);
 }
 

@@ -264,6 +264,22 @@ TEST_F(PanelTest, AxisButtonWalksThroughTheAxesWithTheirOwnSettings) {
               WithHandle({"ZqGetConfiguration(H, &)", "ZqSetOperatingMode(H, 2, 0, 2)"}, s.ControllerHandle));
 }
 
+TEST_F(PanelTest, StoredSliderWindowsAroundTheGainSurviveTheStart) {
+    const std::string key = "Software\\Quelmont\\Draxwell\\Loopsmith\\Axis0:1";
+    const double lower = 5.0, upper = 50.0;
+    for (const char* name : {"PropGainMin", "IntGainMin", "DerGainMin"})
+        WriteRegValue(HKEY_CURRENT_USER, key, name, REG_BINARY, &lower, 8);
+    for (const char* name : {"PropGainMax", "IntGainMax", "DerGainMax"})
+        WriteRegValue(HKEY_CURRENT_USER, key, name, REG_BINARY, &upper, 8);
+    ASSERT_NE(app.Start(), nullptr);
+    for (const GainChannel* g : {&app.State().PropGain, &app.State().IntGain, &app.State().DerGain}) {
+        ASSERT_GE(g->Percent, lower);  // the bench's gains lie inside the stored windows
+        ASSERT_LE(g->Percent, upper);
+        EXPECT_EQ(g->LowerLimit, lower);
+        EXPECT_EQ(g->UpperLimit, upper);
+    }
+}
+
 TEST_F(PanelTest, StepCommandsDoNothingWhileTheMotorLampIsOff) {
     ASSERT_NE(app.Start(), nullptr);
     Responder responder;
