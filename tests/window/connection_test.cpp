@@ -231,6 +231,73 @@ TEST_F(ConnectionTest, CancelledSelectionStillRefreshesEverything) {
     EXPECT_STREQ(text, "1");
 }
 
+// Stands in for the selection dialog of the dialogs library: answers from a script.
+struct SelectionScript {
+    static inline std::vector<int> answers;
+    static inline std::vector<int> asked;  // the current id passed in each time
+    static int __stdcall Select(HWND, int current, int, int) {
+        asked.push_back(current);
+        if (answers.empty()) return -1;
+        int r = answers.front();
+        answers.erase(answers.begin());
+        return r;
+    }
+};
+
+// Each case starts its own program on its own registry.
+TEST(Connection, SelectControllerSavesTheAxisLeftRetriesAfterAFailureAndOpensTheChoice) {
+    struct Case { std::vector<int> answers; bool opens; };
+    const Case cases[] = {{{7, 1}, true}, {{7, -1}, false}};
+    for (const Case& c : cases) {
+        IsolatedRegistry own;
+        LoopsmithApp one;
+        ASSERT_NE(one.Start(), nullptr);
+        AppState& s = one.State();
+        const short first = s.ControllerHandle;
+        s.Test.Distance = 42.0;
+        s.Test.Trajectory = 1;
+        Journal journal("select");
+        Responder responder;
+        ZQDLG_SelectController_t* library = ZQDLG_SelectController;
+        SelectionScript::answers = c.answers;
+        SelectionScript::asked.clear();
+        ZQDLG_SelectController = &SelectionScript::Select;
+        one.Command(IDM_SELECT_CONTROLLER);
+        ZQDLG_SelectController = library;
+
+        EXPECT_EQ(SelectionScript::asked, (std::vector<int>{0, 7}));
+        ASSERT_EQ(responder.Records().size(), 1u);
+        EXPECT_EQ(responder.Records()[0].text, OpenErrorText(7, -2));
+        EXPECT_EQ(responder.Records()[0].owner, one.Main());
+        std::vector<std::string> expected = {"ZqClose(" + std::to_string(first) + ")", "ZqOpen(7, 2, \"\")"};
+        if (c.opens) expected.push_back("ZqOpen(1, 2, \"\")");
+        EXPECT_EQ(Journal::Filter(journal.Lines(), {"ZqClose", "ZqOpen"}), expected);
+        // The settings of the axis left are kept under its own controller, none under the id that failed.
+        const std::string base = std::string(kGlobalKey) + "\\Axis";
+        EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, base + "0:1\\Test Settings", "Distance").AsDouble(), 42.0);
+        EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, base + "7:1"));
+        if (c.opens) {
+            EXPECT_EQ(s.ControllerID, 1);
+            EXPECT_GT(s.ControllerHandle, 0);
+            EXPECT_EQ(s.PropGain.FullScale, 32767.0);
+            // The new axis's trajectory generator setting reaches the controller and the lamp.
+            EXPECT_EQ(Journal::Filter(journal.Lines(), {"ZqSetOperatingMode"}).back(),
+                      WithHandle({"ZqSetOperatingMode(H, 1, 0, 2)"}, s.ControllerHandle)[0]);
+            EXPECT_EQ(IsDlgButtonChecked(one.Panel(), IDC_TRAJ_LED), 1u);
+        } else {
+            EXPECT_EQ(s.ControllerID, 7);
+            EXPECT_LT(s.ControllerHandle, 0);
+        }
+        SendMessageA(one.Main(), WM_TIMER, LOOPSMITH_TIMER_ID, 0);
+        char text[32] = {};
+        GetDlgItemTextA(one.Panel(), IDC_AXIS_READOUT, text, sizeof text);
+        EXPECT_STREQ(text, c.opens ? "1" : "");
+        responder.ClearRecords();
+        one.Close();
+        EXPECT_TRUE(responder.Records().empty());
+    }
+}
+
 TEST_F(ConnectionTest, AControllerWithoutMotorAxesIsClosedAndTheSelectionOffered) {
     SimConfigFile config("[controller.0]\naxes = 0\n");
     Journal journal("noaxes");

@@ -256,6 +256,8 @@ TEST_F(PanelTest, AxisButtonWalksThroughTheAxesWithTheirOwnSettings) {
         }
     }
     EXPECT_EQ(axes, (std::vector<int>{2, 3, 4, 1, 2}));
+    SendMessageA(app.Main(), WM_TIMER, LOOPSMITH_TIMER_ID, 0);
+    SaveWindowScreenshot(app.Main(), "panel_axis_2");
     EXPECT_TRUE(RegKeyExists(HKEY_CURRENT_USER, "Software\\Quelmont\\Draxwell\\Loopsmith\\Axis0:4"));
     // Each press reads the axis count, then applies the new axis's mode.
     std::vector<std::string> lines = Journal::Filter(journal.Lines(), {"ZqGetConfiguration", "ZqSetOperatingMode"});
