@@ -314,6 +314,26 @@ TEST_F(PanelTest, MotorOnLightsTheLampAndEnablesOffAndTheStepButtons) {
     for (int id : {IDC_MOTOR_OFF, IDC_STEP_PLUS, IDC_STEP_MINUS}) EXPECT_FALSE(enabled(id)) << id;
 }
 
+TEST_F(PanelTest, AFollowingErrorTripShowsTheLampsThirdState) {
+    ASSERT_NE(app.Start(), nullptr);
+    const short h = app.State().ControllerHandle;
+    FilterConfig filter = {};
+    ZqGetFilterConfig(h, 1, &filter);
+    filter.FollowingError = 0.001;  // any move trips it
+    ZqSetFilterConfig(h, 1, &filter);
+    SendMessageA(GetDlgItem(app.Panel(), IDC_TRAJ_ON), BM_CLICK, 0, 0);
+    SendMessageA(GetDlgItem(app.Panel(), IDC_MOTOR_ON), BM_CLICK, 0, 0);
+    ZqMoveRelative(h, 1, 100.0);
+    Sleep(200);
+    SendMessageA(app.Main(), WM_TIMER, LOOPSMITH_TIMER_ID, 0);
+    int status = ZqGetStatus(h, 1);
+    ASSERT_GT(ZqDecodeStatus(h, status, 7), 0);
+    EXPECT_EQ(IsDlgButtonChecked(app.Panel(), IDC_MOTOR_LED), 2u);
+    bool on = ZqDecodeStatus(h, status, 1) > 0;
+    for (int id : {IDC_MOTOR_OFF, IDC_STEP_PLUS, IDC_STEP_MINUS})
+        EXPECT_EQ(IsWindowEnabled(GetDlgItem(app.Panel(), id)) != 0, on) << id;
+}
+
 TEST_F(PanelTest, StepOnAnAxisThatCannotCaptureNamesItsModule) {
     ASSERT_NE(app.Start("-a 4"), nullptr);  // the bench's stepper axis captures nothing
     AppState& s = app.State();
