@@ -7,4 +7,6 @@ bash "$(dirname "$0")/printer.sh"
 source "$(dirname "$0")/wine-env.sh" "$build" headless
 trap loopsmith_wine_cleanup EXIT
 cd "$build"
-ctest --output-on-failure -j "${CTEST_JOBS:-2}" "$@"
+# One test program at a time: programs sharing one display and Wine server
+# otherwise take each other's activation and focus.
+ctest --output-on-failure -j "${CTEST_JOBS:-1}" "$@"
