@@ -13,6 +13,7 @@
 #include "controller/zq_library.h"
 #include "journal.h"
 #include "responder.h"
+#include "panel_ids.h"
 #include "plot/plot_display.h"
 #include "screenshot.h"
 #include "steptest/step_test.h"
@@ -435,6 +436,41 @@ TEST_F(StepRunTest, ScreenshotsOfThePlotStyles) {
         PumpMessages(50);
         EXPECT_FALSE(SaveWindowScreenshot(main, shot.name).empty());
     }
+}
+
+}  // namespace
+
+namespace {
+
+// The engineer's way through the gain panel: Motor On, the P slider, F5 and
+// Ctrl+F5 (the Step Plus and Step Minus commands), with screenshots.
+TEST_F(StepRunTest, MotorOnStepPlusAndMinusFromThePanel) {
+    AppState& s = S();
+    HWND main = app.Main();
+    s.Test.RecordTime = 0.5;
+    s.PlotStyle = kPlotMulti;
+    SetWindowPos(main, nullptr, 0, 0, 900, 640, SWP_NOMOVE | SWP_NOZORDER);
+    app.Command(IDC_MOTOR_ON);
+    PumpMessages(400);  // the status timer lights the motor lamp
+    HWND slider = GetDlgItem(app.Panel(), IDC_SLIDER_P);
+    ASSERT_NE(slider, nullptr);
+    auto step = [&](double percent, int command, const char* shot) {
+        SendMessageA(slider, SLM_SETPERCENT, 0, reinterpret_cast<LPARAM>(&percent));
+        s.TestDone = 0;
+        app.Command(command);
+        PumpMessages(50);
+        EXPECT_EQ(s.TestDone, 1) << shot;
+        SaveWindowScreenshot(main, shot);
+        const SampleSequence& a = *ChannelFor(s, Channel::Actual, 0);
+        return std::pair<int, double>(RiseSamples(a, s.Test.Distance), Peak(a));
+    };
+    auto low = step(5.0, IDC_STEP_PLUS, "step_panel_p5");  // P = 1 of full scale 20
+    auto high = step(20.0, IDC_STEP_PLUS, "step_panel_p20");
+    auto minus = step(20.0, IDC_STEP_MINUS, "step_panel_p20_minus");
+    EXPECT_GT(low.first, 0);
+    EXPECT_LT(high.first, low.first);
+    EXPECT_GT(high.second, low.second);
+    EXPECT_NEAR(minus.first, high.first, 2);
 }
 
 }  // namespace
