@@ -123,7 +123,7 @@ void ExportZpcl(HWND window, AppState& s) {
     char name[MAX_PATH] = {};
     if (!ChooseFileToSave(window, name, 0) || !name[0]) return;
     WaitCursor wait;
-    ExportCommandFile(s.ControllerHandle, name);
+    ExportCommandFile(s.ControllerHandle, name, window);
 }
 
 void Print(HWND window, AppState& s) {

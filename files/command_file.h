@@ -3,6 +3,9 @@
 #pragma once
 #include <windows.h>
 
-int ExportCommandFile(short handle, const char* fileName);
+// Writes the servo and motion settings of every axis of the controller to
+// fileName; 1 when written. A file that cannot be written is reported in a
+// message box owned by owner, and an existing file is left as it was.
+int ExportCommandFile(short handle, const char* fileName, HWND owner = nullptr);
 // Downloads a command file: reopen, download through the dialogs library, reopen.
 void ImportCommandFile(HWND mainWindow, short handle, const char* fileName);
