@@ -14,6 +14,7 @@
 #include "resources/app_ids.h"
 #include "responder.h"
 #include "screenshot.h"
+#include "temp_files.h"
 
 namespace {
 
@@ -30,13 +31,16 @@ std::string FilterOf(std::initializer_list<std::string> strings) {
 class FileDialogs : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder = MakeTempFolder("dialogs");
+        folder = FreshFolder("dialogs");
         GetCurrentDirectoryA(MAX_PATH, previousDir);
         SetCurrentDirectoryA(folder.c_str());
         main = app.Start();
         ASSERT_NE(main, nullptr);
     }
-    void TearDown() override { SetCurrentDirectoryA(previousDir); }
+    void TearDown() override {
+        SetCurrentDirectoryA(previousDir);
+        RemoveTree(folder);
+    }
 
     std::string CurrentDir() {
         char dir[MAX_PATH];
@@ -149,15 +153,7 @@ TEST_F(FileDialogs, MenuCommandsAskWithTheirModeFlagsAndInitialName) {
     }
     EXPECT_EQ(app.State().Modified, 0);
     EXPECT_TRUE(responder.Records().empty());
-    WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA((folder + "\\*.*").c_str(), &found);
-    int entries = 0;
-    if (h != INVALID_HANDLE_VALUE) {
-        do entries += found.cFileName[0] != '.';
-        while (FindNextFileA(h, &found));
-        FindClose(h);
-    }
-    EXPECT_EQ(entries, 0);
+    EXPECT_TRUE(FolderEntries(folder).empty());
 }
 
 // The system dialog: the typed name gets the default extension, the folder
