@@ -8,6 +8,7 @@ PKGS=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine32:i386
   xvfb xauth x11-utils xdotool imagemagick
+  g++ python3
   cups cups-bsd cups-client printer-driver-cups-pdf poppler-utils libcups2:i386
 )
 
