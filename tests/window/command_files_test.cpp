@@ -187,4 +187,61 @@ TEST_F(CommandFiles, ImportReopensAroundTheDownloadAndMarksTheSettingsChanged) {
     EXPECT_EQ(app.State().Modified, 1);
 }
 
+// Exported settings put back by importing the file: every value of every axis
+// returns after the controller was reset to its power-on settings.
+TEST_F(CommandFiles, ExportThenImportRestoresEveryValue) {
+    ASSERT_NE(app.Start(), nullptr);
+    short h = app.State().ControllerHandle;
+    // Values with at most five decimals, and derivative periods that are whole
+    // servo periods, survive the file exactly.
+    SetAxis(1, 1.75, 8.5, 4321.5, 123456.75, 98765.25, 4, 2.125, 0.002, 0.375, 1.5, 0.0625, 99.5);
+    SetAxis(2, 0.5, 6, 2500, 50000, 60000, 2, 4.5, 0.003, 1.25, 3, 0, 0);
+    SetAxis(3, 3.25, 2.5, 800, 7000.5, 9000.5, 1, 0.75, 0.004, 0.5, 0.25, 0.03125, 12);
+    MotionConfig stepper = {};
+    ZqGetMotionConfig(h, 4, &stepper);
+    stepper.Velocity = 1500.5;
+    stepper.Acceleration = 30000.25;
+    stepper.Deceleration = 40000.75;
+    ASSERT_EQ(ZqSetMotionConfig(h, 4, &stepper), 0);
+    MotionConfig motion[5] = {};
+    FilterConfig filter[5] = {};
+    for (unsigned short a = 1; a <= 4; ++a) {
+        ZqGetMotionConfig(h, a, &motion[a]);
+        ZqGetFilterConfig(h, a, &filter[a]);
+    }
+    std::string path = folder + "\\roundtrip.zpc";
+    Export(path);
+    ASSERT_EQ(CountLines(ReadAll(path)), 45);
+
+    ASSERT_EQ(ZqReset(h, 0), 0);
+    MotionConfig reset = {};
+    ZqGetMotionConfig(h, 1, &reset);
+    ASSERT_NE(reset.Gain, motion[1].Gain);
+
+    dialogs.Answer(path);
+    app.Command(IDM_IMPORT_ZPCL);
+    EXPECT_TRUE(responder.Records().empty()) << responder.Records()[0].text;
+    for (unsigned short a = 1; a <= 4; ++a) {
+        MotionConfig m = {};
+        FilterConfig f = {};
+        ZqGetMotionConfig(h, a, &m);
+        ZqGetFilterConfig(h, a, &f);
+        EXPECT_EQ(m.Velocity, motion[a].Velocity) << a;
+        EXPECT_EQ(m.Acceleration, motion[a].Acceleration) << a;
+        EXPECT_EQ(m.Deceleration, motion[a].Deceleration) << a;
+        if (a == 4) continue;  // a stepper's file holds only its motion values
+        EXPECT_EQ(m.Gain, motion[a].Gain) << a;
+        EXPECT_EQ(m.Torque, motion[a].Torque) << a;
+        EXPECT_EQ(f.IntegralGain, filter[a].IntegralGain) << a;
+        EXPECT_EQ(f.DerivativeGain, filter[a].DerivativeGain) << a;
+        EXPECT_EQ(f.IntegrationLimit, filter[a].IntegrationLimit) << a;
+        EXPECT_EQ(f.DerivativeSamplePeriod, filter[a].DerivativeSamplePeriod) << a;
+        EXPECT_EQ(f.VelocityGain, filter[a].VelocityGain) << a;
+        EXPECT_EQ(f.FollowingError, filter[a].FollowingError) << a;
+    }
+    // Exporting again gives the same file.
+    Export(folder + "\\again.zpc");
+    EXPECT_EQ(ReadAll(folder + "\\again.zpc"), ReadAll(path));
+}
+
 }  // namespace

@@ -101,7 +101,9 @@ TEST_F(FileDialogs, CommandFileRequestNamesTheControllersTypeAndExtension) {
     EXPECT_STREQ(r.lpstrDefExt, extension);
     EXPECT_EQ(r.Flags, 0u);
     std::string type = std::to_string(config.ControllerType);
-    EXPECT_EQ(journal.Since(), (std::vector<std::string>{
+    // Calls the dialogs library makes inside its own functions are left out.
+    auto calls = Journal::Filter(journal.Since(), {"ZqGetConfigurationEx", "ZQDLG_ControllerDescEx", "ZQDLG_CommandFileExt"});
+    EXPECT_EQ(calls, (std::vector<std::string>{
                                    "ZqGetConfigurationEx(" + std::to_string(h) + ", &)",
                                    "ZQDLG_ControllerDescEx(" + type + ", 1, &, 32)",
                                    "ZQDLG_CommandFileExt(" + type + ", 0, &, 16)",
