@@ -193,10 +193,11 @@ TEST_F(CommandFiles, ExportThenImportRestoresEveryValue) {
     ASSERT_NE(app.Start(), nullptr);
     short h = app.State().ControllerHandle;
     // Values with at most five decimals, and derivative periods that are whole
-    // servo periods, survive the file exactly.
+    // servo periods, survive the file exactly. The file carries no update rate,
+    // so the axes keep the power-on rate (servo period 0.0005 s).
     SetAxis(1, 1.75, 8.5, 4321.5, 123456.75, 98765.25, 4, 2.125, 0.002, 0.375, 1.5, 0.0625, 99.5);
-    SetAxis(2, 0.5, 6, 2500, 50000, 60000, 2, 4.5, 0.003, 1.25, 3, 0, 0);
-    SetAxis(3, 3.25, 2.5, 800, 7000.5, 9000.5, 1, 0.75, 0.004, 0.5, 0.25, 0.03125, 12);
+    SetAxis(2, 0.5, 6, 2500, 50000, 60000, 4, 4.5, 0.001, 1.25, 3, 0, 0);
+    SetAxis(3, 3.25, 2.5, 800, 7000.5, 9000.5, 4, 0.75, 0.004, 0.5, 0.25, 0.03125, 12);
     MotionConfig stepper = {};
     ZqGetMotionConfig(h, 4, &stepper);
     stepper.Velocity = 1500.5;
