@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PKGS=(
-  make cmake googletest
+  make cmake googletest g++
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine32:i386
   xvfb xauth x11-utils xdotool imagemagick

@@ -86,7 +86,8 @@ LineResult ParseLine(std::string_view line) {
         std::size_t axisColumn = c.Column();
         if (!IsDigit(c.Peek())) {
             unsigned char ch = static_cast<unsigned char>(c.Peek());
-            Fail(r, ch < 0x20 || ch == 0x7F ? Error::BadCharacter : Error::MissingAxis, axisColumn);
+            bool control = !c.AtEnd() && (ch < 0x20 || ch == 0x7F);
+            Fail(r, control ? Error::BadCharacter : Error::MissingAxis, axisColumn);
             return r;
         }
         unsigned long axis = 0;
@@ -180,6 +181,7 @@ double SamplePeriodForFrames(int frames, double servoPeriod) {
     if (!(servoPeriod > 0) || !std::isfinite(servoPeriod) || frames < 0) return 0.0;
     double periods = static_cast<double>(frames) + 1.0;
     double seconds = periods * servoPeriod;
+    if (!std::isfinite(seconds)) return 0.0;
     while (std::trunc(seconds / servoPeriod) < periods) seconds = std::nextafter(seconds, HUGE_VAL);
     return seconds;
 }
