@@ -6,7 +6,7 @@
 // sunken border for small readouts, kReadoutBold draws the digits bold.
 //
 // "ZQDLG_LEDWindowClass": a round lamp. BM_SETCHECK sets its state (0 off, 1 lit,
-// 2 warning: lit red with a dark centre), BM_GETCHECK reads it; other values are
+// 2 warning: lit red whatever the lit colour), BM_GETCHECK reads it; other values are
 // ignored. Creation data, when given, points to the lit colour as a COLORREF;
 // without it the lamp lights green.
 #pragma once

@@ -46,10 +46,7 @@ void Paint(HWND window, HDC dc) {
     int l = (rc.right - size) / 2, t = (rc.bottom - size) / 2;
     COLORREF face = LedFaceColour(state, lit);
     DrawDisc(mem, face, GetSysColor(COLOR_BTNSHADOW), l, t, l + size, t + size);
-    if (state == 2 && size >= 8) {
-        int d = size / 3;
-        DrawDisc(mem, Shade(face, 45), Shade(face, 45), l + d, t + d, l + size - d, t + size - d);
-    } else if (state == 1 && size >= 8) {
+    if (state != 0 && size >= 8) {
         int d = size / 4;
         DrawDisc(mem, Tint(face, 60), Tint(face, 60), l + d, t + d, l + d + size / 4 + 1, t + d + size / 4 + 1);
     }

@@ -19,8 +19,8 @@ void MakeFont(HWND window, Readout* r) {
     RECT rc;
     GetClientRect(window, &rc);
     DWORD style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
-    int height = rc.bottom - rc.top - ((style & kReadoutThinBorder) ? 2 : 6);
-    if (height > 20) height = 20;
+    int height = rc.bottom - rc.top - ((style & kReadoutThinBorder) ? 2 : 8);
+    if (height > 16) height = 16;
     if (height < 8) height = 8;
     r->font = CreateFontA(-height, 0, 0, 0, (style & kReadoutBold) ? FW_BOLD : FW_NORMAL, 0, 0, 0, ANSI_CHARSET,
                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN,
@@ -42,8 +42,21 @@ void Paint(HWND window, HDC dc) {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(IsWindowEnabled(window) ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
     InflateRect(&rc, -3, 0);
+    // A text wider than the window is drawn smaller rather than cut off.
+    HFONT smaller = nullptr;
+    SIZE extent{};
+    GetTextExtentPoint32A(dc, text.c_str(), length, &extent);
+    if (r && r->font && extent.cx > rc.right - rc.left && extent.cx > 0) {
+        LOGFONTA lf{};
+        GetObjectA(r->font, sizeof lf, &lf);
+        lf.lfHeight = static_cast<LONG>(lf.lfHeight * static_cast<double>(rc.right - rc.left) / extent.cx);
+        if (lf.lfHeight > -6) lf.lfHeight = -6;
+        smaller = CreateFontIndirectA(&lf);
+        SelectObject(dc, smaller);
+    }
     DrawTextA(dc, text.c_str(), length, &rc, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     SelectObject(dc, old);
+    if (smaller) DeleteObject(smaller);
 }
 
 LRESULT CALLBACK ReadoutProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -5,6 +5,9 @@
 
 #include <cstdio>
 
+#include "responder.h"
+#include "screenshot.h"
+
 namespace {
 
 template <typename F>
@@ -99,4 +102,10 @@ std::string ItemText(HWND dialog, int id) {
     char text[512] = {};
     GetDlgItemTextA(dialog, id, text, sizeof text);
     return text;
+}
+
+void Snapshot(HWND window, const std::string& name) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    PumpMessages(400);
+    SaveWindowScreenshot(window, name);
 }

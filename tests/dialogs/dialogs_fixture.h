@@ -78,3 +78,6 @@ std::string WriteTempFile(const std::string& name, const std::string& text);
 // Sets the text of a dialog control, as typing would.
 void SetItemText(HWND dialog, int id, const char* text);
 std::string ItemText(HWND dialog, int id);
+
+// Paints a window and its children completely, then saves its screenshot.
+void Snapshot(HWND window, const std::string& name);
