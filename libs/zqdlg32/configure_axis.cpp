@@ -42,7 +42,7 @@ constexpr NumberField kFields[] = {
     {IDC_TORQUE_LIMIT, "torque limit", NumberRule::NonNegative},
     {IDC_FOLLOWING_ERROR, "following error limit", NumberRule::NonNegative},
     {IDC_INTEGRATION_LIMIT, "integration limit", NumberRule::NonNegative},
-    {IDC_VELOCITY_GAIN, "velocity gain", NumberRule::Any},
+    {IDC_VELOCITY_GAIN, "velocity gain", NumberRule::NonNegative},
     {IDC_SAMPLE_PERIOD, "derivative sample period", NumberRule::Positive},
 };
 

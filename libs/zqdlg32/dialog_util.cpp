@@ -2,6 +2,7 @@
 #include "dialog_util.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 #include "libs/common/journal.h"
@@ -35,7 +36,20 @@ void CenterOnOwner(HWND dialog) {
     SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-std::string FormatNumber(double value) { return zqjournal::FormatDouble(value); }
+std::string FormatNumber(double value) {
+    // Plain decimals for the numbers people type; exponents only for the very
+    // large and very small.
+    double magnitude = std::fabs(value);
+    if (value == 0) return "0";
+    if (magnitude >= 1e-6 && magnitude < 1e15) {
+        char text[64];
+        for (int decimals = 0; decimals <= 21; ++decimals) {
+            std::snprintf(text, sizeof text, "%.*f", decimals, value);
+            if (std::strtod(text, nullptr) == value) return text;
+        }
+    }
+    return zqjournal::FormatDouble(value);
+}
 
 bool ParseNumber(const std::string& text, double& value) {
     const char* begin = text.c_str();

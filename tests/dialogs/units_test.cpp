@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "axis_form.h"
+#include "dialog_util.h"
 #include "descriptions.h"
 #include "zpcl.h"
 #include "zqdlg32.h"
@@ -212,6 +213,25 @@ TEST(AxisForm, UnitsNameLivesInTheScaleRecordsFirstBytes) {
     EXPECT_EQ(scale.Reserved0[16], 0x5A);
     std::memset(scale.Reserved0, '\x07', 16);
     EXPECT_EQ(zqdlg::UnitsOf(scale), std::string(16, ' '));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(AxisForm, NumbersAreShownInPlainDecimalsThatReadBackExactly) {
+    struct Case { double value; const char* text; };
+    const Case cases[] = {
+        {1000, "1000"}, {20000, "20000"}, {0.5, "0.5"}, {0.1, "0.1"}, {-250.25, "-250.25"}, {0, "0"},
+        {0.0015, "0.0015"}, {1e-9, "1e-09"}, {1e20, "1e+20"}, {123456789.125, "123456789.125"},
+    };
+    for (const Case& c : cases) {
+        std::string text = zqdlg::FormatNumber(c.value);
+        EXPECT_EQ(text, c.text);
+        double back = 0;
+        EXPECT_TRUE(zqdlg::ParseNumber(text, back));
+        EXPECT_EQ(back, c.value);
+    }
 }
 
 }  // namespace
