@@ -88,6 +88,17 @@ void OnInitDialog(HWND dialog, AxisSetup& s) {
         s.shown[f.id] = FormatNumber(FieldValue(s, f.id));
         SetDlgItemTextA(dialog, f.id, s.shown[f.id].c_str());
     }
+    // Distances in the axis's own units when it has a units name.
+    AxisScale scale{};
+    std::string units;
+    if (GetApi()->GetScale(s.handle, s.axis, &scale) == 0) units = UnitsOf(scale);
+    while (!units.empty() && units.back() == ' ') units.pop_back();
+    if (!units.empty()) {
+        SetDlgItemTextA(dialog, IDC_UNIT_VELOCITY, (units + "/s").c_str());
+        SetDlgItemTextA(dialog, IDC_UNIT_ACCELERATION, (units + "/s/s").c_str());
+        SetDlgItemTextA(dialog, IDC_UNIT_DECELERATION, (units + "/s/s").c_str());
+        SetDlgItemTextA(dialog, IDC_UNIT_FOLLOWING, units.c_str());
+    }
     HWND profile = GetDlgItem(dialog, IDC_PROFILE);
     AddComboItem(profile, "Trapezoidal", 1);
     AddComboItem(profile, "S-Curve", 2);

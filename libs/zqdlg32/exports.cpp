@@ -70,7 +70,12 @@ ZQEXPORT int __stdcall ZQDLG_RestoreAxis(short handle, int axis, int opening, in
 
 ZQEXPORT int __stdcall ZQDLG_SaveAxis(short handle, int axis, int reserved1, int reserved2) {
     zqjournal::Line("ZQDLG_SaveAxis").Int(handle).Int(axis).Int(reserved1).Int(reserved2);
-    return SaveAxisSettings(handle, axis);
+    int r = SaveAxisSettings(handle, axis);
+    // Settings that could not be stored would be lost without a word.
+    if (r == kDlgErrRegistry)
+        MessageBoxA(GetActiveWindow(), "The axis settings could not be saved in the registry.", "Save Axis Settings",
+                    MB_OK | MB_ICONERROR);
+    return r;
 }
 
 ZQEXPORT int __stdcall ZQDLG_DownloadFile(HWND owner, short handle, int reserved, const char* file) {

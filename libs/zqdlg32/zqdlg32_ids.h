@@ -23,6 +23,10 @@
 #define IDC_VELOCITY_GAIN       1109
 #define IDC_SAMPLE_PERIOD       1110
 #define IDC_AXIS_MODULE         1111
+#define IDC_UNIT_VELOCITY       1112
+#define IDC_UNIT_ACCELERATION   1113
+#define IDC_UNIT_DECELERATION   1114
+#define IDC_UNIT_FOLLOWING      1115
 
 // Scaling Setup
 #define IDC_SCALE               1201

@@ -71,7 +71,7 @@ protected:
 
 TEST_F(AxisSetupTest, ShowsTheAxisAndWritesTheChangesOnOk) {
     std::map<int, std::string> shown;
-    std::string profile, rate, caption, heading;
+    std::string profile, rate, caption, heading, units;
     responder.Handle([&](HWND dialog) {
         for (int id : {IDC_VELOCITY, IDC_ACCELERATION, IDC_DECELERATION, IDC_TORQUE_LIMIT, IDC_FOLLOWING_ERROR,
                        IDC_INTEGRATION_LIMIT, IDC_VELOCITY_GAIN, IDC_SAMPLE_PERIOD})
@@ -79,6 +79,7 @@ TEST_F(AxisSetupTest, ShowsTheAxisAndWritesTheChangesOnOk) {
         profile = ComboText(dialog, IDC_PROFILE);
         rate = ComboText(dialog, IDC_UPDATE_RATE);
         heading = ItemText(dialog, IDC_AXIS_MODULE);
+        units = ItemText(dialog, IDC_UNIT_VELOCITY) + " " + ItemText(dialog, IDC_UNIT_FOLLOWING);
         Snapshot(dialog, "dialogs_axis_setup");
         SetItemText(dialog, IDC_VELOCITY, "2500");
         SetItemText(dialog, IDC_FOLLOWING_ERROR, "800.25");
@@ -91,6 +92,7 @@ TEST_F(AxisSetupTest, ShowsTheAxisAndWritesTheChangesOnOk) {
     EXPECT_EQ(Dlg().ConfigureAxis(owner.Handle(), h(), 1, 0, 0), 0);
     EXPECT_EQ(responder.Records().at(0).caption, "Axis Setup - Axis 1");
     EXPECT_EQ(heading, "Axis 1: SV-1 Servo module");
+    EXPECT_EQ(units, "mm/s mm");
     EXPECT_EQ(shown, (std::map<int, std::string>{{IDC_VELOCITY, "1000"}, {IDC_ACCELERATION, "20000"},
                                                  {IDC_DECELERATION, "30000"}, {IDC_TORQUE_LIMIT, "5"},
                                                  {IDC_FOLLOWING_ERROR, "400"}, {IDC_INTEGRATION_LIMIT, "100"},
