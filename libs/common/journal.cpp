@@ -17,7 +17,38 @@ bool JournalPath(char* path, DWORD size) {
     return n > 0 && n < size;
 }
 
+// The nesting level is shared by both libraries of the process through its
+// environment, as each library holds its own copy of this code.
+constexpr char kDepthVariable[] = "ZQSIM_JOURNAL_DEPTH";
+
+int Depth() {
+    char text[16];
+    DWORD n = GetEnvironmentVariableA(kDepthVariable, text, sizeof text);
+    int depth = n > 0 && n < sizeof text ? std::atoi(text) : 0;
+    return depth < 0 ? 0 : depth > 8 ? 8 : depth;
+}
+
+void SetDepth(int depth) {
+    if (depth <= 0) {
+        SetEnvironmentVariableA(kDepthVariable, nullptr);
+        return;
+    }
+    char text[16];
+    std::snprintf(text, sizeof text, "%d", depth);
+    SetEnvironmentVariableA(kDepthVariable, text);
+}
+
 }  // namespace
+
+Nested::Nested() {
+    char path[MAX_PATH];
+    active_ = JournalPath(path, sizeof path);
+    if (active_) SetDepth(Depth() + 1);
+}
+
+Nested::~Nested() {
+    if (active_) SetDepth(Depth() - 1);
+}
 
 std::string FormatDouble(double value) {
     if (std::isnan(value)) return "nan";
@@ -37,7 +68,8 @@ Line::Line(const char* name) {
     char path[MAX_PATH];
     enabled_ = JournalPath(path, sizeof path);
     if (enabled_) {
-        text_ = name;
+        text_.assign(static_cast<size_t>(2 * Depth()), ' ');
+        text_ += name;
         text_ += '(';
     }
 }

@@ -4,6 +4,9 @@
 // with integers in decimal, doubles in shortest round-trip form, strings in
 // double quotes, window handles as hwnd, record and output pointers as & and
 // null pointers as null. Each line is appended and flushed at once.
+// Calls that one library makes while an exported call of the other is running
+// (the dialogs library reading the controller for a dialog) are indented by two
+// blanks per level, so the program's own calls stay at the start of the line.
 #pragma once
 #include <string>
 
@@ -11,6 +14,18 @@ namespace zqjournal {
 
 // Shortest text that reads back as the same double ("15", "0.1", "1e-05").
 std::string FormatDouble(double value);
+
+// Marks the calls made while it lives as made on behalf of an exported call.
+class Nested {
+public:
+    Nested();
+    ~Nested();
+    Nested(const Nested&) = delete;
+    Nested& operator=(const Nested&) = delete;
+
+private:
+    bool active_;
+};
 
 class Line {
 public:

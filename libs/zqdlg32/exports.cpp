@@ -49,27 +49,32 @@ ZQEXPORT int __stdcall ZQDLG_Initialize(void) {
 
 ZQEXPORT int __stdcall ZQDLG_SelectController(HWND owner, int current, int reserved1, int reserved2) {
     zqjournal::Line("ZQDLG_SelectController").Window(owner).Int(current).Int(reserved1).Int(reserved2);
+    zqjournal::Nested nested;  // the controller calls made for it
     return RunSelectController(owner, current);
 }
 
 ZQEXPORT int __stdcall ZQDLG_ConfigureAxis(HWND owner, short handle, unsigned short axis, int reserved1,
                                            int reserved2) {
     zqjournal::Line("ZQDLG_ConfigureAxis").Window(owner).Int(handle).Int(axis).Int(reserved1).Int(reserved2);
+    zqjournal::Nested nested;  // the controller calls made for it
     return RunConfigureAxis(owner, handle, axis);
 }
 
 ZQEXPORT int __stdcall ZQDLG_Scaling(HWND owner, short handle, unsigned short axis, int mode, int reserved) {
     zqjournal::Line("ZQDLG_Scaling").Window(owner).Int(handle).Int(axis).Int(mode).Int(reserved);
+    zqjournal::Nested nested;  // the controller calls made for it
     return RunScaling(owner, handle, axis, mode);
 }
 
 ZQEXPORT int __stdcall ZQDLG_RestoreAxis(short handle, int axis, int opening, int reserved) {
     zqjournal::Line("ZQDLG_RestoreAxis").Int(handle).Int(axis).Int(opening).Int(reserved);
+    zqjournal::Nested nested;  // the controller calls made for it
     return RestoreAxisSettings(handle, axis);
 }
 
 ZQEXPORT int __stdcall ZQDLG_SaveAxis(short handle, int axis, int reserved1, int reserved2) {
     zqjournal::Line("ZQDLG_SaveAxis").Int(handle).Int(axis).Int(reserved1).Int(reserved2);
+    zqjournal::Nested nested;  // the controller calls made for it
     int r = SaveAxisSettings(handle, axis);
     // Settings that could not be stored would be lost without a word.
     if (r == kDlgErrRegistry)
@@ -80,6 +85,7 @@ ZQEXPORT int __stdcall ZQDLG_SaveAxis(short handle, int axis, int reserved1, int
 
 ZQEXPORT int __stdcall ZQDLG_DownloadFile(HWND owner, short handle, int reserved, const char* file) {
     zqjournal::Line("ZQDLG_DownloadFile").Window(owner).Int(handle).Int(reserved).Str(file);
+    zqjournal::Nested nested;  // the controller calls made for it
     return DownloadCommandFile(owner, handle, file);
 }
 
@@ -111,11 +117,13 @@ ZQEXPORT int __stdcall ZQDLG_ModuleDesc(int type, char* buffer, int size) {
 
 ZQEXPORT int __stdcall ZQDLG_AboutBox(HWND owner, const char* program, int reserved) {
     zqjournal::Line("ZQDLG_AboutBox").Window(owner).Str(program).Int(reserved);
+    zqjournal::Nested nested;  // the controller calls made for it
     return RunAboutBox(owner, program);
 }
 
 ZQEXPORT int __stdcall ZQDLG_ListControllers(int* ids, int capacity) {
     zqjournal::Line("ZQDLG_ListControllers").Ptr(ids).Int(capacity);
+    zqjournal::Nested nested;  // the controller calls made for it
     if (capacity < 0 || (!ids && capacity > 0)) return kDlgErrBadArgument;
     std::vector<ControllerEntry> found = FindControllers();
     for (size_t i = 0; i < found.size() && static_cast<int>(i) < capacity; ++i) ids[i] = found[i].id;
@@ -124,6 +132,7 @@ ZQEXPORT int __stdcall ZQDLG_ListControllers(int* ids, int capacity) {
 
 ZQEXPORT int __stdcall ZQDLG_ControllerInfo(int id, int* type, int* axes, char* description, int size) {
     zqjournal::Line("ZQDLG_ControllerInfo").Int(id).Ptr(type).Ptr(axes).Ptr(description).Int(size);
+    zqjournal::Nested nested;  // the controller calls made for it
     if (description && size > 0) description[0] = '\0';
     ControllerEntry entry;
     int r = ProbeController(id, entry);

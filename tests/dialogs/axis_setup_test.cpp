@@ -26,8 +26,10 @@ void SelectComboText(HWND dialog, int id, const char* text) {
 
 std::vector<std::string> Setters(const std::vector<std::string>& lines) {
     std::vector<std::string> out;
-    for (const auto& l : lines)
-        if (l.rfind("ZqSet", 0) == 0) out.push_back(l);
+    for (const auto& l : lines) {
+        std::string call = l.substr(l.find_first_not_of(' '));  // made inside the dialog: indented
+        if (call.rfind("ZqSet", 0) == 0) out.push_back(call);
+    }
     return out;
 }
 

@@ -124,6 +124,20 @@ TEST(Exports, EveryCallWritesOneJournalLine) {
     }
 }
 
+TEST(Exports, ControllerCallsMadeForAnExportAreIndented) {
+    Journal journal("dialogs_nested");
+    int ids[2];
+    Dlg().ListControllers(ids, 2);
+    std::vector<std::string> lines = journal.Lines();
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "ZQDLG_ListControllers(&, 2)");
+    EXPECT_EQ(lines[1], "  ZqOpen(0, 2, \"\")");
+    for (size_t i = 1; i < lines.size(); ++i) EXPECT_EQ(lines[i].rfind("  Zq", 0), 0u) << lines[i];
+    journal.Mark();
+    OpenController c0(0);
+    EXPECT_EQ(journal.Since().at(0), "ZqOpen(0, 2, \"\")") << "the caller's own calls stay at the line start";
+}
+
 TEST(Exports, ClosedOrUnknownHandlesGiveErrorCodes) {
     short closed = Api().Open(0, 2, "");
     Api().Close(closed);
