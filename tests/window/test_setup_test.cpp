@@ -43,6 +43,8 @@ void Pick(HWND page, int id, int index) {
     SendMessageA(page, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
 }
 void Press(HWND sheet, int button) { SendMessageA(sheet, PSM_PRESSBUTTON, button, 0); }
+// A sheet that accepted OK or Cancel has no current page while it closes.
+bool Open(HWND sheet) { return SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0) != 0; }
 bool ApplyEnabled(HWND sheet) { return IsWindowEnabled(GetDlgItem(sheet, kApplyButton)) != FALSE; }
 bool Checked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
 bool Enabled(HWND page, int id) { return IsWindowEnabled(GetDlgItem(page, id)) != FALSE; }
@@ -57,12 +59,14 @@ class TestSetupSheet : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_NE(app.Start(), nullptr); }
 
-    // Opens the sheet and hands it to steps, which must close it (OK or Cancel).
-    INT_PTR Run(std::function<void(HWND)> steps) {
+    // Opens the sheet and hands it to steps; the message boxes that follow get
+    // the answers in order. A sheet that steps leave open is cancelled.
+    INT_PTR Run(std::function<void(HWND)> steps, std::vector<int> answers = {}) {
         responder.Handle([steps](HWND sheet) {
             steps(sheet);
-            if (IsWindow(sheet) && IsWindowVisible(sheet)) Press(sheet, PSBTN_CANCEL);
+            if (Open(sheet)) Press(sheet, PSBTN_CANCEL);
         });
+        for (int answer : answers) responder.Press(answer);
         return RunTestSetup(app.Main());
     }
     AppState& S() { return app.State(); }
@@ -106,6 +110,327 @@ TEST_F(TestSetupSheet, OpensOnMotionSettingsWithThreePagesAndTakesScreenshots) {
     EXPECT_EQ(caption, "Test Setup");
     EXPECT_EQ(start, kMotion);
     EXPECT_EQ(tabs, (std::vector<std::string>{"Motion Settings", "Plot Settings", "Info"}));
+}
+
+// ---------------------------------------------------------------- motion settings
+
+TEST_F(TestSetupSheet, MotionPageShowsTheSettingsAndEnablesByMode) {
+    TestSettings& t = S().Test;
+    t.Distance = 12.3456;
+    t.RecordTime = 0.25;
+    t.Delay = 0.0125;
+    t.Dwell = 0.1;
+    t.Count = 7;
+    t.RDwell = 0.002;
+    const struct { BYTE cycle, repeat, gantry; } modes[] = {{1, 0, 1}, {0, 1, 0}, {0, 0, 0}, {1, 1, 1}};
+    for (const auto& m : modes) {
+        t.Cycle = m.cycle;
+        t.Repeat = m.repeat;
+        S().Gantry = m.gantry;
+        S().GantryMaster = 2;
+        S().GantrySlave = 3;
+        S().GantryShare = 0;
+        Run([&](HWND sheet) {
+            HWND page = ShowPage(sheet, kMotion);
+            EXPECT_EQ(Text(page, 1110), "12.346");
+            EXPECT_EQ(Text(page, 1111), "250.000");
+            EXPECT_EQ(Text(page, 1112), "12.5");
+            EXPECT_EQ(Text(page, 1122), "100.0");
+            EXPECT_EQ(Text(page, 1132), "7");
+            EXPECT_EQ(Text(page, 1134), "2.0");
+            const struct { int check, first, last; BYTE on; } groups[] = {
+                {1120, 1121, 1123, m.cycle}, {1130, 1131, 1135, m.repeat}, {1140, 1141, 1145, m.gantry}};
+            for (const auto& g : groups) {
+                EXPECT_EQ(Checked(page, g.check), g.on != 0) << g.check;
+                for (int id = g.first; id <= g.last; ++id) EXPECT_EQ(Enabled(page, id), g.on != 0) << id;
+            }
+            EXPECT_FALSE(Checked(page, 1145));
+            for (int combo : {1142, 1144}) {
+                ASSERT_EQ(SendDlgItemMessageA(page, combo, CB_GETCOUNT, 0, 0), 4);
+                for (int i = 0; i < 4; ++i) {
+                    char item[8] = {};
+                    SendDlgItemMessageA(page, combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+                    EXPECT_EQ(std::string(item), std::to_string(i + 1));
+                }
+            }
+            EXPECT_EQ(SendDlgItemMessageA(page, 1142, CB_GETCURSEL, 0, 0), 1);
+            EXPECT_EQ(SendDlgItemMessageA(page, 1144, CB_GETCURSEL, 0, 0), 2);
+            EXPECT_FALSE(ApplyEnabled(sheet));  // filling the page is no change
+        });
+    }
+}
+
+TEST_F(TestSetupSheet, MotionPageEntriesAreStoredAsTheirMagnitudesOrIgnored) {
+    const struct { int id; const char* text; double TestSettings::*field; double stored; } cases[] = {
+        {1110, "-2000", &TestSettings::Distance, 2000.0},
+        {1110, "abc", &TestSettings::Distance, 0.0},
+        {1110, "-inf", &TestSettings::Distance, 0.0},
+        {1111, "250", &TestSettings::RecordTime, 0.25},
+        {1111, "abc", &TestSettings::RecordTime, 0.4},
+        {1111, "-40", &TestSettings::RecordTime, 0.4},
+        {1111, "nan", &TestSettings::RecordTime, 0.4},
+        {1112, "-5", &TestSettings::Delay, 0.02},
+        {1112, "12.5", &TestSettings::Delay, 0.0125},
+        {1112, "abc", &TestSettings::Delay, 0.0},
+        {1112, "1e12", &TestSettings::Delay, 0.02},
+        {1112, "nan", &TestSettings::Delay, 0.0},
+        {1122, "-5", &TestSettings::Dwell, 0.005},
+        {1122, "inf", &TestSettings::Dwell, 0.0},
+        {1134, "-7.5", &TestSettings::RDwell, 0.0075},
+        {1134, "abc", &TestSettings::RDwell, 0.0},
+    };
+    for (const auto& c : cases) {
+        S().Test.RecordTime = 0.4;
+        S().Test.Delay = 0.02;
+        S().Test.Dwell = S().Test.RDwell = 0.3;
+        S().Test.Distance = 50;
+        INT_PTR result = Run([&](HWND sheet) {
+            HWND page = ShowPage(sheet, kMotion);
+            Type(page, c.id, c.text);
+            EXPECT_TRUE(ApplyEnabled(sheet));
+            Press(sheet, PSBTN_OK);
+        });
+        EXPECT_GT(result, 0) << c.text;
+        EXPECT_DOUBLE_EQ(S().Test.*c.field, c.stored) << c.id << " " << c.text;
+        EXPECT_TRUE(std::isfinite(S().Test.*c.field));
+    }
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(TestSetupSheet, RepeatCountIsStoredAsMagnitudeAndZeroTurnsRepeatOff) {
+    const struct { const char* count; BYTE repeat, storedRepeat; int storedCount; } cases[] = {
+        {"-3", 1, 1, 3}, {"0", 1, 0, 0}, {"abc", 1, 0, 0}, {"5", 0, 0, 5}, {"-2147483648", 1, 1, 9},
+    };
+    for (const auto& c : cases) {
+        S().Test.Repeat = 0;
+        S().Test.Count = 9;
+        Run([&](HWND sheet) {
+            HWND page = ShowPage(sheet, kMotion);
+            if (c.repeat) Click(page, 1130);
+            Type(page, 1132, c.count);
+            Press(sheet, PSBTN_OK);
+        });
+        EXPECT_EQ(S().Test.Count, c.storedCount) << c.count;
+        EXPECT_EQ(S().Test.Repeat, c.storedRepeat) << c.count;
+    }
+}
+
+TEST_F(TestSetupSheet, ReopenedPageShowsWhatWasStored) {
+    S().Test.Repeat = 0;
+    Run([&](HWND sheet) {
+        HWND page = ShowPage(sheet, kMotion);
+        Type(page, 1111, "250");
+        Click(page, 1130);
+        Type(page, 1132, "0");
+        Press(sheet, PSBTN_OK);
+    });
+    EXPECT_DOUBLE_EQ(S().Test.RecordTime, 0.25);
+    Run([&](HWND sheet) {
+        HWND page = ShowPage(sheet, kMotion);
+        EXPECT_EQ(Text(page, 1111), "250.000");
+        EXPECT_FALSE(Checked(page, 1130));
+        EXPECT_FALSE(Enabled(page, 1132));
+    });
+}
+
+TEST_F(TestSetupSheet, EditsCombosAndModeBoxesEnableApply) {
+    struct Action { const char* what; std::function<void(HWND)> act; };
+    const Action actions[] = {
+        {"distance", [](HWND p) { Type(p, 1110, "1"); }}, {"time", [](HWND p) { Type(p, 1111, "1"); }},
+        {"delay", [](HWND p) { Type(p, 1112, "1"); }},    {"dwell", [](HWND p) { Type(p, 1122, "1"); }},
+        {"count", [](HWND p) { Type(p, 1132, "1"); }},    {"rdwell", [](HWND p) { Type(p, 1134, "1"); }},
+        {"master", [](HWND p) { Pick(p, 1142, 2); }},     {"slave", [](HWND p) { Pick(p, 1144, 3); }},
+        {"cycle", [](HWND p) { Click(p, 1120); }},        {"repeat", [](HWND p) { Click(p, 1130); }},
+        {"gantry", [](HWND p) { Click(p, 1140); }},
+    };
+    for (const auto& a : actions) {
+        Run([&](HWND sheet) {
+            HWND page = ShowPage(sheet, kMotion);
+            EXPECT_FALSE(ApplyEnabled(sheet)) << a.what;
+            a.act(page);
+            EXPECT_TRUE(ApplyEnabled(sheet)) << a.what;
+        });
+    }
+}
+
+TEST_F(TestSetupSheet, ModeBoxesToggleTheirGroups) {
+    const struct { int check, first, last; } groups[] = {{1120, 1121, 1123}, {1130, 1131, 1135}, {1140, 1141, 1145}};
+    Run([&](HWND sheet) {
+        HWND page = ShowPage(sheet, kMotion);
+        for (const auto& g : groups) {
+            for (bool on : {true, false}) {
+                Click(page, g.check);
+                EXPECT_EQ(Checked(page, g.check), on) << g.check;
+                for (int id = g.first; id <= g.last; ++id) EXPECT_EQ(Enabled(page, id), on) << id;
+            }
+        }
+    });
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(TestSetupSheet, ClearingShareMotorSettingsWarnsButIsAllowed) {
+    S().Gantry = 1;
+    S().GantryShare = 1;
+    Run([&](HWND sheet) {
+        HWND page = ShowPage(sheet, kMotion);
+        Click(page, 1145);  // cleared: warning
+        EXPECT_FALSE(Checked(page, 1145));
+        Click(page, 1145);  // set again: no warning
+        Click(page, 1145);  // cleared again: warning
+        EXPECT_TRUE(ApplyEnabled(sheet));
+        Press(sheet, PSBTN_OK);
+    });
+    auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    for (const auto& b : boxes) {
+        EXPECT_EQ(b.text,
+                  "Sharing PID settings in Gantry mode is recommended. Disabling\n"
+                  "sharing allows the each gantry axis to have unique settings. This\n"
+                  "may result in erratic or dangerous operation.");
+        EXPECT_EQ(b.caption, "Warning");
+        EXPECT_EQ(b.style, static_cast<UINT>(MB_ICONWARNING | MB_OK));
+    }
+    EXPECT_EQ(S().GantryShare, 0);
+}
+
+TEST_F(TestSetupSheet, GantryAxesAreStoredUnlessMasterEqualsSlaveInGantryMode) {
+    const struct { BYTE gantry; int master, slave; bool refused; } cases[] = {
+        {1, 1, 1, true}, {0, 1, 1, false}, {1, 0, 2, false}, {1, 3, 0, false},
+    };
+    for (const auto& c : cases) {
+        responder.ClearRecords();
+        S().Gantry = 0;
+        S().GantryMaster = 1;
+        S().GantrySlave = 2;
+        S().Test.Distance = 100;
+        S().Test.RecordTime = 0.5;
+        bool openAfterOk = false;
+        int pageAfterOk = -1;
+        Run([&](HWND sheet) {
+            HWND plot = ShowPage(sheet, kPlot);
+            Click(plot, 1234);
+            HWND page = ShowPage(sheet, kMotion);
+            if (c.gantry) Click(page, 1140);
+            Pick(page, 1142, c.master);
+            Pick(page, 1144, c.slave);
+            Type(page, 1110, "555");
+            Type(page, 1111, "300");
+            Press(sheet, PSBTN_OK);
+            openAfterOk = Open(sheet);
+            pageAfterOk = CurrentPage(sheet);
+        });
+        std::string row = std::to_string(c.gantry) + " " + std::to_string(c.master) + " " + std::to_string(c.slave);
+        EXPECT_EQ(openAfterOk, c.refused) << row;
+        EXPECT_DOUBLE_EQ(S().Test.RecordTime, 0.3) << row;  // stored before the check
+        if (c.refused) {
+            EXPECT_EQ(pageAfterOk, kMotion);
+            ASSERT_EQ(Boxes().size(), 1u);
+            EXPECT_EQ(Boxes()[0].text,
+                      "The master and slave axis settings for gantry\nmode may not be set to the same axis number.");
+            EXPECT_EQ(Boxes()[0].caption, "Parameter Error");
+            EXPECT_EQ(Boxes()[0].style, static_cast<UINT>(MB_ICONWARNING | MB_OK));
+            EXPECT_DOUBLE_EQ(S().Test.Distance, 100);
+            EXPECT_EQ(S().Gantry, 0);
+            EXPECT_EQ(S().Test.Sampling, 1);  // the plot page after it was not applied
+        } else {
+            EXPECT_TRUE(Boxes().empty()) << row;
+            EXPECT_DOUBLE_EQ(S().Test.Distance, 555);
+            EXPECT_EQ(S().Gantry, c.gantry);
+            EXPECT_EQ(S().GantryMaster, c.master + 1);
+            EXPECT_EQ(S().GantrySlave, c.slave + 1);
+            EXPECT_EQ(S().Test.Sampling, 4);
+        }
+    }
+}
+
+TEST_F(TestSetupSheet, StoredGantryMasterOfZeroShowsNoSelectionAndStaysZero) {
+    S().GantryMaster = 0;
+    S().GantrySlave = 9;  // beyond the controller's four axes
+    Run([&](HWND sheet) {
+        HWND page = ShowPage(sheet, kMotion);
+        EXPECT_EQ(SendDlgItemMessageA(page, 1142, CB_GETCURSEL, 0, 0), CB_ERR);
+        EXPECT_EQ(SendDlgItemMessageA(page, 1144, CB_GETCURSEL, 0, 0), CB_ERR);
+        Type(page, 1110, "10");
+        Press(sheet, PSBTN_OK);
+    });
+    EXPECT_EQ(S().GantryMaster, 0);
+    EXPECT_EQ(S().GantrySlave, 0);
+    EXPECT_EQ(GantryPartner(S()), 0);
+}
+
+TEST_F(TestSetupSheet, RecordTimeTooLongAsksToFixOrReturnsToThePage) {
+    const struct { const char* time; int answer; } cases[] = {
+        {"100000000", IDCANCEL}, {"100000000", IDOK}, {"1e999", IDOK}, {"60001", IDCANCEL},
+    };
+    for (const auto& c : cases) {
+        responder.ClearRecords();
+        S().Test.RecordTime = 0.5;
+        S().Test.Distance = 100;
+        bool openAfterOk = false;
+        Run([&](HWND sheet) {
+            HWND page = ShowPage(sheet, kMotion);
+            Type(page, 1111, c.time);
+            Type(page, 1110, "777");
+            Press(sheet, PSBTN_OK);
+            openAfterOk = Open(sheet);
+            if (openAfterOk) EXPECT_EQ(Text(page, 1111), c.time);  // the entries stay for correcting
+        }, {c.answer});
+        ASSERT_EQ(Boxes().size(), 1u) << c.time;
+        EXPECT_EQ(Boxes()[0].text,
+                  "This controller cannot support data capture times of longer than 60.000000 seconds\n"
+                  "Select OK to fix the settings and continue or Cancel to return to the dialog box");
+        EXPECT_EQ(Boxes()[0].caption, "Parameter Error");
+        EXPECT_EQ(Boxes()[0].style, static_cast<UINT>(MB_ICONWARNING | MB_OKCANCEL));
+        EXPECT_EQ(openAfterOk, c.answer == IDCANCEL);
+        EXPECT_DOUBLE_EQ(S().Test.RecordTime, 60.0) << c.time;
+        EXPECT_DOUBLE_EQ(S().Test.Distance, c.answer == IDOK ? 777 : 100) << c.time;
+    }
+}
+
+TEST_F(TestSetupSheet, RecordTimeBeyondTheCaptureBufferIsReportedWithTheLongestTime) {
+    S().AdvancedCapture = 0;  // the capture runs at the servo period
+    TestSettings probe = S().Test;
+    probe.RecordTime = 30.0;
+    double limit = LimitRecordTime(probe, S().ControllerHandle, static_cast<unsigned short>(S().Axis), 0);
+    Run([&](HWND sheet) {
+        Type(ShowPage(sheet, kMotion), 1111, "30000");
+        Press(sheet, PSBTN_OK);
+    }, {IDOK});
+    if (limit == 0.0) {
+        EXPECT_TRUE(Boxes().empty());
+        EXPECT_DOUBLE_EQ(S().Test.RecordTime, 30.0);
+        return;
+    }
+    char text[300];
+    std::snprintf(text, sizeof text,
+                  "This controller cannot support data capture times of longer than %f seconds\n"
+                  "Select OK to fix the settings and continue or Cancel to return to the dialog box",
+                  limit);
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text, text);
+    EXPECT_DOUBLE_EQ(S().Test.RecordTime, limit > 0 ? limit : 30.0);
+}
+
+TEST_F(TestSetupSheet, CancelStoresNothingButAnEarlierApplyStays) {
+    INT_PTR cancelled = Run([&](HWND sheet) {
+        Type(ShowPage(sheet, kMotion), 1110, "321");
+        Press(sheet, PSBTN_CANCEL);
+    });
+    EXPECT_LE(cancelled, 0);
+    EXPECT_DOUBLE_EQ(S().Test.Distance, 100);
+    bool applyAfterApply = true;
+    INT_PTR applied = Run([&](HWND sheet) {
+        HWND page = ShowPage(sheet, kMotion);
+        Type(page, 1110, "321");
+        Press(sheet, PSBTN_APPLYNOW);
+        applyAfterApply = ApplyEnabled(sheet);
+        EXPECT_TRUE(Open(sheet));
+        Type(page, 1110, "654");
+        Press(sheet, PSBTN_CANCEL);
+    });
+    EXPECT_FALSE(applyAfterApply);
+    EXPECT_GT(applied, 0);
+    EXPECT_DOUBLE_EQ(S().Test.Distance, 321);
 }
 
 // ---------------------------------------------------------------- templates
