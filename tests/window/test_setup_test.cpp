@@ -433,6 +433,198 @@ TEST_F(TestSetupSheet, CancelStoresNothingButAnEarlierApplyStays) {
     EXPECT_DOUBLE_EQ(S().Test.Distance, 321);
 }
 
+// ---------------------------------------------------------------- plot settings
+
+TEST_F(TestSetupSheet, PlotPageShowsChoicesAndEnablesByStyleAndCapture) {
+    const struct {
+        int style;
+        int torqueCapture, auxCapture;
+        BYTE actual, torque, auxiliary;
+        bool curvesEnabled, torqueChecked, auxChecked;
+    } cases[] = {
+        {kPlotMulti, 1, 1, 0, 0, 1, false, false, true},   // stored states shown greyed, not forced on
+        {kPlotSingle, 0, 0, 1, 1, 1, true, true, false},   // no capture: torque kept, auxiliary cleared
+        {kPlotSeparate, 1, 0, 1, 1, 0, true, true, false},
+    };
+    for (const auto& c : cases) {
+        AppState& s = S();
+        s.PlotStyle = c.style;
+        s.TorqueCapture = c.torqueCapture;
+        s.AuxCapture = c.auxCapture;
+        s.PlotActual = c.actual;
+        s.PlotOptimal = 1;
+        s.PlotError = 0;
+        s.PlotTarget = 1;
+        s.PlotTorque = c.torque;
+        s.PlotAuxiliary = c.auxiliary;
+        s.AuxiliaryScale = -2.5;
+        s.Test.Sampling = 2;
+        Run([&](HWND sheet) {
+            HWND page = ShowPage(sheet, kPlot);
+            std::string row = std::to_string(c.style);
+            EXPECT_EQ(Checked(page, 1210), c.actual != 0) << row;
+            EXPECT_TRUE(Checked(page, 1211)) << row;
+            EXPECT_FALSE(Checked(page, 1212)) << row;
+            EXPECT_TRUE(Checked(page, 1214)) << row;
+            for (int id : {1210, 1211, 1212}) EXPECT_EQ(Enabled(page, id), c.curvesEnabled) << row << " " << id;
+            EXPECT_EQ(Checked(page, 1213), c.torqueChecked) << row;
+            EXPECT_EQ(Enabled(page, 1213), c.torqueCapture != 0) << row;
+            EXPECT_EQ(Checked(page, 1215), c.auxChecked) << row;
+            EXPECT_EQ(Enabled(page, 1215), c.auxCapture != 0) << row;
+            EXPECT_EQ(Enabled(page, 1216), c.auxChecked) << row;
+            EXPECT_EQ(Enabled(page, 1217), c.auxChecked) << row;
+            EXPECT_EQ(Text(page, 1217), "-2.500");
+            for (int id : {1220, 1221, 1222}) EXPECT_EQ(Checked(page, id), id == c.style) << row << " " << id;
+            for (int id : {1231, 1232, 1234}) EXPECT_EQ(Checked(page, id), id == 1232) << row << " " << id;
+            EXPECT_FALSE(ApplyEnabled(sheet));
+            Press(sheet, PSBTN_OK);
+        });
+        // Disabled boxes are stored as they stand.
+        EXPECT_EQ(s.PlotTorque, c.torqueChecked ? 1 : 0);
+        EXPECT_EQ(s.PlotAuxiliary, c.auxChecked ? 1 : 0);
+        EXPECT_EQ(s.PlotActual, c.actual);
+        EXPECT_EQ(s.PlotStyle, c.style);
+        EXPECT_DOUBLE_EQ(s.AuxiliaryScale, -2.5);
+    }
+}
+
+TEST_F(TestSetupSheet, MultiChecksAndGreysTheSharedCurvesAndOtherStylesFreeThem) {
+    S().PlotStyle = kPlotSingle;
+    S().PlotActual = S().PlotOptimal = S().PlotError = 0;
+    S().TorqueCapture = 0;
+    Run([&](HWND sheet) {
+        HWND page = ShowPage(sheet, kPlot);
+        Click(page, 1221);
+        for (int id : {1210, 1211, 1212}) {
+            EXPECT_TRUE(Checked(page, id)) << id;
+            EXPECT_FALSE(Enabled(page, id)) << id;
+        }
+        EXPECT_TRUE(Checked(page, 1221));
+        EXPECT_FALSE(Checked(page, 1220));
+        Click(page, 1222);
+        for (int id : {1210, 1211, 1212}) {
+            EXPECT_TRUE(Checked(page, id)) << id;
+            EXPECT_TRUE(Enabled(page, id)) << id;
+        }
+        EXPECT_FALSE(Enabled(page, 1213));  // still no torque capture
+        Click(page, 1210);
+        EXPECT_FALSE(Checked(page, 1210));
+        EXPECT_FALSE(ApplyEnabled(sheet));  // styles and curves do not report a change
+        Press(sheet, PSBTN_OK);
+    });
+    EXPECT_EQ(S().PlotStyle, kPlotSeparate);
+    EXPECT_EQ(S().PlotActual, 0);
+    EXPECT_EQ(S().PlotOptimal, 1);
+    EXPECT_EQ(S().PlotError, 1);
+}
+
+TEST_F(TestSetupSheet, AuxiliaryEncoderBoxTogglesItsScaling) {
+    S().AuxCapture = 1;
+    S().PlotAuxiliary = 0;
+    Run([&](HWND sheet) {
+        HWND page = ShowPage(sheet, kPlot);
+        for (bool on : {true, false}) {
+            Click(page, 1215);
+            EXPECT_EQ(Checked(page, 1215), on);
+            EXPECT_EQ(Enabled(page, 1216), on);
+            EXPECT_EQ(Enabled(page, 1217), on);
+        }
+    });
+}
+
+TEST_F(TestSetupSheet, PlottingRadiosChooseTheSamplingAndEnableApply) {
+    const struct { int stored; int click; int expected; } cases[] = {
+        {1, 1234, 4}, {4, 1232, 2}, {2, 1231, 1}, {3, 0, 3}, {0, 0, 0},
+    };
+    for (const auto& c : cases) {
+        S().Test.Sampling = c.stored;
+        bool applyBefore = true, applyAfter = false;
+        int checkedBefore = 0;
+        Run([&](HWND sheet) {
+            HWND page = ShowPage(sheet, kPlot);
+            for (int id : {1231, 1232, 1234})
+                if (Checked(page, id)) checkedBefore = id;
+            applyBefore = ApplyEnabled(sheet);
+            if (c.click) Click(page, c.click);
+            applyAfter = ApplyEnabled(sheet);
+            Press(sheet, PSBTN_OK);
+        });
+        std::string row = std::to_string(c.stored) + " " + std::to_string(c.click);
+        EXPECT_EQ(checkedBefore, c.stored == 1 || c.stored == 2 || c.stored == 4 ? 1230 + c.stored : 0) << row;
+        EXPECT_FALSE(applyBefore) << row;
+        EXPECT_EQ(applyAfter, c.click != 0) << row;
+        EXPECT_EQ(S().Test.Sampling, c.expected) << row;
+    }
+}
+
+TEST_F(TestSetupSheet, AuxiliaryScaleIsStoredWithoutRangeButAlwaysFinite) {
+    const struct { const char* text; double stored; } cases[] = {
+        {"-2.5", -2.5}, {"abc", 0.0}, {"12.125", 12.125}, {"nan", 0.0}, {"1e999", 0.0},
+    };
+    for (const auto& c : cases) {
+        S().AuxCapture = 1;
+        S().PlotAuxiliary = 1;
+        Run([&](HWND sheet) {
+            Type(ShowPage(sheet, kPlot), 1217, c.text);
+            Press(sheet, PSBTN_OK);
+        });
+        EXPECT_DOUBLE_EQ(S().AuxiliaryScale, c.stored) << c.text;
+    }
+}
+
+TEST_F(TestSetupSheet, AppliedPlotChoicesRelayTheMainWindowOut) {
+    AppState& s = S();
+    ASSERT_EQ(s.PlotStyle, kPlotMulti);
+    ASSERT_EQ(s.PlotPaneCount(), 2);
+    responder.Handle([](HWND sheet) {
+        HWND page = ShowPage(sheet, kPlot);
+        Click(page, 1222);
+        Press(sheet, PSBTN_OK);
+    });
+    app.Command(IDM_TEST_SETUP);
+    EXPECT_EQ(s.PlotStyle, kPlotSeparate);
+    ASSERT_EQ(s.PlotPaneCount(), 3);
+    for (int i = 0; i < kPaneCount; ++i) EXPECT_EQ(IsWindowVisible(s.PlotPanes[i]) != FALSE, i < 3) << i;
+
+    responder.Handle([](HWND sheet) {
+        Click(ShowPage(sheet, kPlot), 1220);
+        Press(sheet, PSBTN_CANCEL);
+    });
+    app.Command(IDM_TEST_SETUP);
+    EXPECT_EQ(s.PlotStyle, kPlotSeparate);
+    for (int i = 0; i < kPaneCount; ++i) EXPECT_EQ(IsWindowVisible(s.PlotPanes[i]) != FALSE, i < 3) << i;
+}
+
+// ---------------------------------------------------------------- info
+
+TEST_F(TestSetupSheet, InfoPageDescribesTheCurrentAxisAndStoresNothing) {
+    for (int axis : {1, 2}) {
+        SelectAxis(S(), axis);
+        AxisConfig config = {};
+        config.Size = kAxisConfigSize;
+        ZqGetAxisConfiguration(S().ControllerHandle, static_cast<unsigned short>(axis), &config);
+        char description[257] = {};
+        ZQDLG_ModuleDescEx(config.ModuleType, 1, description, 256);
+        double period = 0.0;
+        ServoPeriod(S().ControllerHandle, static_cast<unsigned short>(axis), &period);
+        char periodText[40];
+        std::snprintf(periodText, sizeof periodText, "%.6f", period);
+        TestSettings before = S().Test;
+        Run([&](HWND sheet) {
+            HWND page = ShowPage(sheet, kInfo);
+            EXPECT_EQ(Text(page, 1001), "Axis " + std::to_string(axis) + " Settings");
+            EXPECT_EQ(Text(page, 1002), description);
+            EXPECT_EQ(Text(page, 1003), std::to_string(config.CaptureBufferSize));
+            EXPECT_EQ(Text(page, 1004), periodText);
+            EXPECT_EQ(Text(page, 1005), "Yes");  // the bench's axes 1 and 2 capture 0x380
+            EXPECT_EQ(Text(page, 1006), "Position, Optimal, Error, Torque, Auxiliary");
+            Press(sheet, PSBTN_OK);
+        });
+        EXPECT_EQ(config.CaptureBufferSize, 2048);
+        EXPECT_DOUBLE_EQ(S().Test.RecordTime, before.RecordTime);
+    }
+}
+
 // ---------------------------------------------------------------- templates
 
 struct TemplateItem {
