@@ -62,12 +62,17 @@ protected:
     // Opens the sheet and hands it to steps; the message boxes that follow get
     // the answers in order. A sheet that steps leave open is cancelled.
     INT_PTR Run(std::function<void(HWND)> steps, std::vector<int> answers = {}) {
-        responder.Handle([steps](HWND sheet) {
+        bool ran = false;
+        responder.Handle([steps, &ran](HWND sheet) {
+            ran = true;
             steps(sheet);
             if (Open(sheet)) Press(sheet, PSBTN_CANCEL);
         });
         for (int answer : answers) responder.Press(answer);
-        return RunTestSetup(app.Main());
+        INT_PTR result = RunTestSetup(app.Main());
+        EXPECT_TRUE(ran) << "the sheet was not handed to the test";
+        EXPECT_EQ(responder.Pending(), 0u);
+        return result;
     }
     AppState& S() { return app.State(); }
     // Message boxes recorded after the sheet itself.
@@ -211,7 +216,8 @@ TEST_F(TestSetupSheet, RepeatCountIsStoredAsMagnitudeAndZeroTurnsRepeatOff) {
             Press(sheet, PSBTN_OK);
         });
         EXPECT_EQ(S().Test.Count, c.storedCount) << c.count;
-        EXPECT_EQ(S().Test.Repeat, c.storedRepeat) << c.count;
+        EXPECT_EQ(S().Test.Repeat, c.storedRepeat) << c.count << " " << Boxes().size()
+                                                   << (Boxes().empty() ? "" : Boxes()[0].text);
     }
 }
 
