@@ -34,6 +34,8 @@ public:
     const std::vector<DialogRecord>& Records() const { return records_; }
     void ClearRecords() { records_.clear(); }
     size_t Pending() const { return script_.size(); }
+    // Forgets the scripted actions no dialog has taken yet.
+    void DropScript() { script_.clear(); }
 
     static Responder* Current();
 
