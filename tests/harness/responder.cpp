@@ -194,6 +194,9 @@ void Responder::OnActivate(HWND dialog) {
         };
     }
     UINT_PTR timer = SetTimer(nullptr, 0, 1, RunPending);
+    // Window handles are reused: the stamp ties the action to this very dialog,
+    // so an action left for a dialog that already closed never hits a new one.
+    SetPropA(dialog, "LoopsmithResponder", reinterpret_cast<HANDLE>(timer));
     pending_.push_back({dialog, std::move(action), timer});
 }
 
@@ -205,5 +208,8 @@ void CALLBACK Responder::RunPending(HWND, UINT, UINT_PTR id, DWORD) {
     if (it == self->pending_.end()) return;
     PendingAction p = std::move(*it);
     self->pending_.erase(it);
-    if (IsWindow(p.dialog)) p.action(p.dialog);
+    if (IsWindow(p.dialog) && GetPropA(p.dialog, "LoopsmithResponder") == reinterpret_cast<HANDLE>(id)) {
+        RemovePropA(p.dialog, "LoopsmithResponder");
+        p.action(p.dialog);
+    }
 }
