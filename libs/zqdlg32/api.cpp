@@ -80,4 +80,9 @@ double ServoPeriod(short handle, unsigned short axis) {
     }
 }
 
+void ShowControllerError(HWND owner, const std::string& sentence, int code, const char* caption) {
+    std::string text = sentence + "\n\n" + ErrorText(code);
+    MessageBoxA(owner, text.c_str(), caption, MB_OK | MB_ICONERROR);
+}
+
 }  // namespace zqdlg

@@ -35,6 +35,9 @@ const Api* GetApi();
 
 // The API library's text for an error code ("Invalid controller handle").
 std::string ErrorText(int code);
+// Error box for a controller call that failed: the sentence, a blank line and
+// the API library's explanation of code.
+void ShowControllerError(HWND owner, const std::string& sentence, int code, const char* caption);
 
 // A controller's configuration read fresh; false when the read failed.
 bool ReadControllerConfig(short handle, ControllerConfig& config);

@@ -153,9 +153,8 @@ bool OnOk(HWND dialog, AxisSetup& s) {
     if (r == 0 && s.profileKnown) r = api->SetProfile(s.handle, s.axis, SelectedComboCode(GetDlgItem(dialog, IDC_PROFILE), s.profile));
     if (r == 0) r = api->SetFilterConfig(s.handle, s.axis, &filter);
     if (r != 0) {
-        std::string text = "The settings of axis " + std::to_string(s.axis) +
-                           " could not be written to the controller.\n\n" + ErrorText(r);
-        MessageBoxA(dialog, text.c_str(), kCaption, MB_OK | MB_ICONERROR);
+        ShowControllerError(dialog, "The settings of axis " + std::to_string(s.axis) +
+                                        " could not be written to the controller.", r, kCaption);
         return false;
     }
     return true;

@@ -63,9 +63,8 @@ bool OnOk(HWND dialog, ScaleSetup& s) {
         r = api->SetScale(s.handle, s.axis, &scale);
     }
     if (r != 0) {
-        std::string text = "The scale of axis " + std::to_string(s.axis) +
-                           " could not be written to the controller.\n\n" + ErrorText(r);
-        MessageBoxA(dialog, text.c_str(), kCaption, MB_OK | MB_ICONERROR);
+        ShowControllerError(dialog, "The scale of axis " + std::to_string(s.axis) +
+                                        " could not be written to the controller.", r, kCaption);
         return false;
     }
     return true;
