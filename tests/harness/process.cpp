@@ -71,10 +71,14 @@ std::string MakeTempFolder(const std::string& tag) {
     char dir[MAX_PATH];
     GetTempPathA(MAX_PATH, dir);
     static int n = 0;
-    std::string path = std::string(dir) + "loopsmith-" + tag + "-" + std::to_string(GetCurrentProcessId()) + "-" +
-                       std::to_string(++n);
-    CreateDirectoryA(path.c_str(), nullptr);
-    return path;
+    // Process ids come back under Wine: a folder left by an earlier run is
+    // never reused, so no test finds another run's files in it.
+    for (;;) {
+        std::string path = std::string(dir) + "loopsmith-" + tag + "-" + std::to_string(GetCurrentProcessId()) +
+                           "-" + std::to_string(++n);
+        if (CreateDirectoryA(path.c_str(), nullptr)) return path;
+        if (GetLastError() != ERROR_ALREADY_EXISTS) return path;
+    }
 }
 
 std::string BinFolder() {
