@@ -179,12 +179,6 @@ void ResetAxisReadout() { StatusReadout.lastAxis = -1; }
 
 void ResetStatusReadout() { StatusReadout = StatusReadoutState(); }
 
-void Relayout(HWND mainWindow) {
-    RECT rc;
-    GetClientRect(mainWindow, &rc);
-    SendMessageA(mainWindow, WM_SIZE, 0, MAKELPARAM(rc.right, rc.bottom));
-}
-
 int PositionDecimals(double scale) {
     double d = std::log10(std::fabs(scale)) + 0.99;
     if (!std::isfinite(d)) return -1;

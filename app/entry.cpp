@@ -66,10 +66,15 @@ HWND InitInstance(HINSTANCE instance, char* commandLine, int showCommand) {
     Relayout(window);
     RefreshSliders(*s);
     ResetStatusReadout();
-    while (!StartTimerFunction(window, LOOPSMITH_TIMER_ID, LOOPSMITH_TIMER_MS, nullptr)) {
+    while (!StartStatusTimer(window)) {
         if (MessageBoxA(window, "Too many clocks or timers!", "Loopsmith", MB_ICONWARNING | MB_RETRYCANCEL) ==
-            IDCANCEL)
+            IDCANCEL) {
+            // Closed as the user would close it: the settings are saved, every axis
+            // goes back to trajectory mode and the controller is closed.
+            SendMessageA(window, WM_CLOSE, 0, 0);
+            if (IsWindow(window)) DestroyWindow(window);
             return nullptr;
+        }
     }
     EnableWindow(s->PanelWindow, TRUE);
     return window;

@@ -20,6 +20,9 @@ namespace {
 
 AppState* NewAppState() { return new (std::nothrow) AppState(); }
 
+// Set on the main window while its status timer runs.
+const char kTimerProperty[] = "LoopsmithStatusTimer";
+
 void CreatePlotPanes(HWND window, AppState& s) {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
     for (HWND& pane : s.PlotPanes) {
@@ -110,7 +113,10 @@ LRESULT OnClose(HWND window) {
 LRESULT OnDestroy(HWND window) {
     AppState* s = StateOf(window);
     // Without a record the creation itself failed: no timer ran, nothing to close.
-    if (s && !KillTimer(window, LOOPSMITH_TIMER_ID)) MessageBoxA(window, "Could not stop Timer!", "Exit", MB_OK);
+    // A start-up that gave up because the timer could not start has none to stop.
+    const bool timerRan = RemovePropA(window, kTimerProperty) != nullptr;
+    if (s && timerRan && !KillTimer(window, LOOPSMITH_TIMER_ID))
+        MessageBoxA(window, "Could not stop Timer!", "Exit", MB_OK);
     if (s) {
         ControllerParams params = {};
         ZqGetConfiguration(s->ControllerHandle, &params);
@@ -128,6 +134,12 @@ LRESULT OnDestroy(HWND window) {
 
 AppState* (*AllocateAppState)() = NewAppState;
 UINT_PTR (WINAPI *StartTimerFunction)(HWND, UINT_PTR, UINT, TIMERPROC) = SetTimer;
+
+bool StartStatusTimer(HWND window) {
+    if (!StartTimerFunction(window, LOOPSMITH_TIMER_ID, LOOPSMITH_TIMER_MS, nullptr)) return false;
+    SetPropA(window, kTimerProperty, reinterpret_cast<HANDLE>(1));
+    return true;
+}
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {

@@ -8,6 +8,7 @@
 #include "../controller/zq_library.h"
 #include "../core/capture_data.h"
 #include "../core/connection.h"
+#include "../core/plot_panes.h"
 #include "../core/settings.h"
 #include "../plot/plot_display.h"
 #include "../resources/panel_ids.h"
@@ -240,6 +241,9 @@ void CycleAxis(HWND panel) {
     if (count > usable) count = usable;
     SelectAxis(*s, NextAxis(s->Axis, count));
     LoadAxisSettings(main);
+    // The new axis may capture torque or auxiliary data where the old one did
+    // not (or the other way), and so need another number of panes.
+    Relayout(main);
     UpdatePlots(main);
     for (int id : {IDC_SLIDER_P, IDC_SLIDER_I, IDC_SLIDER_D}) SendDlgItemMessageA(panel, id, SLM_REFRESH, 0, 0);
     ApplyTrajectoryMode(panel);

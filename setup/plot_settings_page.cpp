@@ -85,7 +85,11 @@ void Apply(HWND page, PlotPage& p) {
     c.Torque = CheckState(page, IDC_PLOT_TORQUE);
     c.Target = CheckState(page, IDC_PLOT_TARGET);
     c.Auxiliary = CheckState(page, IDC_PLOT_AUXILIARY);
-    c.AuxiliaryScale = GetDlgItemNumber(page, IDC_AUX_SCALE);
+    // An untouched scale stays exactly as stored, not rounded to the edit's three decimals.
+    const double stored = p.state->AuxiliaryScale;
+    c.AuxiliaryScale = std::isfinite(stored) && EntryShows(page, IDC_AUX_SCALE, stored, 3)
+                           ? stored
+                           : GetDlgItemNumber(page, IDC_AUX_SCALE);
     c.Style = p.style;
     c.Interval = p.interval;
     StorePlotChoices(c, *p.state);
