@@ -148,7 +148,7 @@ TEST_F(TestDataFiles, ASavedTestReadsBackIntoTheCurrentAxis) {
     EXPECT_EQ(s->LastTest.Delay, 0.004);
     volatile double span = Printed("%.6f", 0.004 + 99 * 0.001) - 0.004;  // rounded to double, not kept in x87 precision
     EXPECT_EQ(s->LastTest.RecordTime, span);
-    EXPECT_EQ(s->LastTest.SamplePeriod, 0.001);
+    EXPECT_NEAR(s->LastTest.SamplePeriod, 0.001, 1e-12);  // the spacing of the rows read
     for (int k = 0; k < 5; ++k) {
         ASSERT_EQ(channels[k]->Length(), 100u) << k;
         for (int j = 0; j < 100; ++j) ASSERT_EQ(channels[k]->At(j), Printed("%g", saved[k][j])) << k << " " << j;
