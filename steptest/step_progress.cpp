@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <utility>
 
 #include "../panel/dialog_helpers.h"
 #include "../resources/step_progress_ids.h"
@@ -15,7 +16,8 @@ std::string StepProgressText(DWORD elapsedMs, DWORD totalMs) {
     return text;
 }
 
-StepProgress::StepProgress(HWND mainWindow, DWORD totalMs) {
+StepProgress::StepProgress(HWND mainWindow, DWORD totalMs, std::function<void()> onStop)
+    : onStop_(std::move(onStop)) {
     if (totalMs < kStepProgressFromMs || !mainWindow) return;
     static bool controlsReady = false;
     if (!controlsReady) {
@@ -33,6 +35,13 @@ StepProgress::StepProgress(HWND mainWindow, DWORD totalMs) {
 }
 
 StepProgress::~StepProgress() { Close(); }
+
+void StepProgress::RequestStop() {
+    if (stop_) return;
+    stop_ = true;
+    if (window_) EnableWindow(GetDlgItem(window_, IDC_STEP_STOP), FALSE);
+    if (onStop_) onStop_();
+}
 
 void StepProgress::Close() {
     if (window_ && IsWindow(window_)) DestroyWindow(window_);
@@ -55,12 +64,12 @@ INT_PTR CALLBACK StepProgress::Proc(HWND dialog, UINT message, WPARAM wParam, LP
         int id = LOWORD(wParam);
         if (id != IDC_STEP_STOP && id != IDCANCEL) return FALSE;
         auto* self = reinterpret_cast<StepProgress*>(GetWindowLongPtrA(dialog, DWLP_USER));
-        if (self) self->stop_ = true;
+        if (self) self->RequestStop();
         return TRUE;
     }
     case WM_CLOSE: {
         auto* self = reinterpret_cast<StepProgress*>(GetWindowLongPtrA(dialog, DWLP_USER));
-        if (self) self->stop_ = true;
+        if (self) self->RequestStop();
         return TRUE;
     }
     }

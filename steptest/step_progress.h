@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "../core/modal_wait.h"
@@ -17,7 +18,8 @@ class StepProgress : public ModalWaitObserver {
 public:
     // Shows the window, owned by and centred on the main window, when the wait
     // is long enough; otherwise the object only answers that nobody stopped.
-    StepProgress(HWND mainWindow, DWORD totalMs);
+    // onStop runs once, at the moment Stop is pressed.
+    StepProgress(HWND mainWindow, DWORD totalMs, std::function<void()> onStop = nullptr);
     ~StepProgress() override;
     StepProgress(const StepProgress&) = delete;
     StepProgress& operator=(const StepProgress&) = delete;
@@ -30,7 +32,9 @@ public:
 
 private:
     static INT_PTR CALLBACK Proc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    void RequestStop();
 
     HWND window_ = nullptr;
     bool stop_ = false;
+    std::function<void()> onStop_;
 };

@@ -6,6 +6,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "../controller/zq_library.h"
@@ -83,8 +84,8 @@ std::vector<double> ReadCapturePoints(short handle, unsigned short axis, int typ
     return values;
 }
 
-bool WaitForCapture(HWND mainWindow, DWORD ms) {
-    StepProgress progress(mainWindow, ms);
+bool WaitForCapture(HWND mainWindow, DWORD ms, std::function<void()> onStop) {
+    StepProgress progress(mainWindow, ms, std::move(onStop));
     ModalWaitResult result = ModalWait(mainWindow, ms, &progress);
     progress.Close();
     return result == ModalWaitResult::Elapsed;
@@ -233,15 +234,15 @@ void RunStepTest(HWND mainWindow, int plus) {
     }
     ZqBlockEnd(h, nullptr);
 
-    if (!WaitForCapture(mainWindow, CaptureWaitMs(s.Test.RecordTime, s.Test.Delay))) {
-        // Stopping the axes ends the command block on the controller, so neither
-        // the move back nor a repeat runs; the partner is released from the gearing
-        // that the block would have switched off at its end.
+    // Stopping the axes, at the press, ends the command block on the
+    // controller, so neither the move back nor a repeat runs.
+    auto stopAxes = [h, axis, partner] {
         ZqStop(h, axis);
-        if (partner) {
-            ZqStop(h, partner);
-            ZqEnableGearing(h, partner, axis, 1.0, 0);
-        }
+        if (partner) ZqStop(h, partner);
+    };
+    if (!WaitForCapture(mainWindow, CaptureWaitMs(s.Test.RecordTime, s.Test.Delay), stopAxes)) {
+        // The partner is released from the gearing the block would have switched off at its end.
+        if (partner) ZqEnableGearing(h, partner, axis, 1.0, 0);
         MessageBoxA(mainWindow, "The step test was stopped. The data of the previous test is kept.", "Loopsmith",
                     MB_ICONINFORMATION);
         return;

@@ -1,6 +1,7 @@
 // Step-response test run: running the test and fetching the captured points of
 // an axis into the capture store.
 #pragma once
+#include <functional>
 #include <vector>
 
 #include "../core/app_state.h"
@@ -15,7 +16,8 @@ int FetchCapture(HWND mainWindow, int axis, double startTarget, double startOpti
 DWORD CaptureWaitMs(double recordTime, double delay);
 // Waits ms for the capture with the main window kept alive (the Step Test
 // progress window from one second up); false when the user stopped the wait.
-bool WaitForCapture(HWND mainWindow, DWORD ms);
+// onStop runs at the moment Stop is pressed.
+bool WaitForCapture(HWND mainWindow, DWORD ms, std::function<void()> onStop = nullptr);
 
 // Points of a capture read in one ZqGetCaptureData call per block: a block runs
 // from a wanted point over at most blockPoints consecutive points.

@@ -80,7 +80,9 @@ TEST(PlaceGrid, StepsAreRoundAndIntervalsBounded) {
                 for (size_t i = 0; i < g.values.size(); ++i) {
                     EXPECT_GE(g.values[i], lo - 1e-9 * width);
                     EXPECT_LE(g.values[i], hi + 1e-9 * width);
-                    if (i) EXPECT_NEAR(g.values[i] - g.values[i - 1], g.step, 1e-9 * g.step);
+                    if (i) {
+                        EXPECT_NEAR(g.values[i] - g.values[i - 1], g.step, 1e-9 * g.step);
+                    }
                 }
             }
         }

@@ -403,11 +403,12 @@ TEST_F(StepRunTest, FailedBlockIsReadAgainPointByPoint) {
         g_failSingle = single;
         journal.Mark();
         FetchCapture(app.Main(), 0, 0.0, 0.0, 0.0, 1);
+        const size_t reads = CaptureReads().size();
         Stored want = OnePointPerRead(s, 1, 0.0, 0.0, 0.0, 1);
         ExpectSame(StoredOf(s, 1), want);
         EXPECT_EQ(want.actual[501] == 0.0, single);  // point 500 is stored sample 501
         // Each channel: the failed block, then 1,000 single reads.
-        EXPECT_EQ(CaptureReads().size(), 4u * 1001u + 1u);  // torque also reads point 0 twice
+        EXPECT_EQ(reads, 4u * 1001u + 1u);  // torque also reads point 0 twice
     }
     ZqGetCaptureData = g_getCaptureData;
     g_failPoint = -1;
@@ -433,9 +434,10 @@ TEST(StepRunBlocks, CaptureLargerThanTheReadBufferIsReadInBlocks) {
     ASSERT_EQ(s.Test.SampleCount, 9001);
     journal.Mark();
     FetchCapture(app.Main(), 0, 0.0, 0.0, 0.0, 1);
+    const Lines reads = Journal::Filter(journal.Since(), {"ZqGetCaptureData"});
     ExpectSame(StoredOf(s, 1), OnePointPerRead(s, 1, 0.0, 0.0, 0.0, 1));
     const short h = s.ControllerHandle;
-    EXPECT_EQ(Journal::Filter(journal.Since(), {"ZqGetCaptureData"}),
+    EXPECT_EQ(reads,
               WithHandle({"ZqGetCaptureData(H, 1, 16, 0, 8192, &)", "ZqGetCaptureData(H, 1, 16, 8192, 808, &)",
                           "ZqGetCaptureData(H, 1, 64, 0, 8192, &)", "ZqGetCaptureData(H, 1, 64, 8192, 808, &)",
                           "ZqGetCaptureData(H, 1, 128, 0, 8192, &)", "ZqGetCaptureData(H, 1, 128, 8192, 808, &)",
