@@ -342,8 +342,10 @@ void ExpectSame(const Stored& got, const Stored& want) {
 int g_failPoint = -1;
 bool g_failSingle = false;
 ZqGetCaptureData_t* g_getCaptureData = nullptr;
+int g_captureCalls = 0;
 
 int ZQAPI FailingGetCaptureData(short h, unsigned short axis, int type, int first, int count, double* values) {
+    ++g_captureCalls;
     bool covers = first <= g_failPoint && g_failPoint < first + count;
     if (covers && (count > 1 || g_failSingle)) return -8;
     return g_getCaptureData(h, axis, type, first, count, values);
@@ -401,14 +403,14 @@ TEST_F(StepRunTest, FailedBlockIsReadAgainPointByPoint) {
         SCOPED_TRACE(single ? "the point itself fails" : "only the block fails");
         g_failPoint = 500;
         g_failSingle = single;
-        journal.Mark();
+        g_captureCalls = 0;
         FetchCapture(app.Main(), 0, 0.0, 0.0, 0.0, 1);
-        const size_t reads = CaptureReads().size();
+        const int reads = g_captureCalls;
         Stored want = OnePointPerRead(s, 1, 0.0, 0.0, 0.0, 1);
         ExpectSame(StoredOf(s, 1), want);
         EXPECT_EQ(want.actual[501] == 0.0, single);  // point 500 is stored sample 501
         // Each channel: the failed block, then 1,000 single reads.
-        EXPECT_EQ(reads, 4u * 1001u + 1u);  // torque also reads point 0 twice
+        EXPECT_EQ(reads, 4 * 1001 + 1);  // torque also reads point 0 twice
     }
     ZqGetCaptureData = g_getCaptureData;
     g_failPoint = -1;
