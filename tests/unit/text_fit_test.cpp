@@ -14,7 +14,7 @@ TEST(FitText, CutsWithAnEllipsisOnlyWhatIsTooWide) {
         {"Axis Type", 90, "Axis Type"},                 // exactly fits
         {"Axis Type", 89, "Axis..."},                   // the blank before the cut goes too
         {"1000      ", 40, "1000      "},               // padding takes no room and is kept
-        {"ZM-6 Floating Point Servo", 100, "ZM-6 F..."},
+        {"ZM-6 Floating Point Servo", 100, "ZM-6 Fl..."},
         {"abc", 29, ""},                                // not even the ellipsis fits
         {"abcdef", 30, "..."},
         {"", 0, ""},
