@@ -7,6 +7,7 @@
 #include "../controller/zq_library.h"
 #include "../core/connection.h"
 #include "../core/help_file.h"
+#include "../core/modal_wait.h"
 #include "../core/settings.h"
 #include "../core/wait_cursor.h"
 #include "../files/command_file.h"
@@ -189,6 +190,9 @@ int PositionDecimals(double scale) {
 LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     AppState* s = StateOf(window);
     if (!s) return 0;
+    // While a test runs nothing else may start: not from the menu, an
+    // accelerator or a command posted from outside.
+    if (ModalWorkRunning(window)) return 0;
     switch (LOWORD(wParam)) {
     case IDM_SELECT_CONTROLLER: SelectController(window, *s); break;
     case IDM_RESET_CONTROLLER: ResetController(window, *s); break;

@@ -7,6 +7,7 @@
 #include "../controller/zq_library.h"
 #include "../core/connection.h"
 #include "../core/help_file.h"
+#include "../core/modal_wait.h"
 #include "../core/record_time.h"
 #include "../core/settings.h"
 #include "../libs/plotwin/plotwin.h"
@@ -94,6 +95,9 @@ LRESULT OnSize(HWND window, LPARAM lParam) {
 }
 
 LRESULT OnClose(HWND window) {
+    // A close during a test comes back when the test has ended or was stopped,
+    // so its data and the settings are kept as after any test.
+    if (DeferCloseWhileBusy(window)) return 0;
     AppState* s = StateOf(window);
     if (s) {
         SaveSettings(*s);

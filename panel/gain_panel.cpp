@@ -8,6 +8,7 @@
 #include "../controller/zq_library.h"
 #include "../core/capture_data.h"
 #include "../core/connection.h"
+#include "../core/modal_wait.h"
 #include "../core/plot_panes.h"
 #include "../core/settings.h"
 #include "../plot/plot_display.h"
@@ -158,6 +159,8 @@ void ClearTest(HWND panel) {
 }
 
 LRESULT OnCommand(HWND panel, WPARAM wParam) {
+    AppState* s = StateOf(panel);
+    if (s && ModalWorkRunning(s->MainWindow)) return 0;  // nothing starts during a test
     switch (LOWORD(wParam)) {
     case IDC_AXIS_BUTTON: CycleAxis(panel); break;
     case IDC_MOTOR_ON: EnableMotor(panel, 1); break;

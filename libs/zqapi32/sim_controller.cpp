@@ -595,6 +595,14 @@ int Controller::GetRegister(int reg, void* value, int type) {
 
 int Controller::Stop(int axis) {
     if (int e = CheckAxis(axis)) return e;
+    // As on a card, a stop ends every running block that commands this axis, so
+    // no later move, dwell or repeat of such a block runs. A capture already
+    // armed goes on recording.
+    auto commandsAxis = [axis](const Task& t) {
+        return std::any_of(t.cmds.begin(), t.cmds.end(),
+                           [axis](const Cmd& c) { return c.axis == axis || (c.kind == Cmd::kGear && c.axis2 == axis); });
+    };
+    tasks_.erase(std::remove_if(tasks_.begin(), tasks_.end(), commandsAxis), tasks_.end());
     AxisAt(axis).Stop();
     return kOk;
 }
