@@ -11,6 +11,7 @@
 #include "../core/connection.h"
 #include "../core/record_time.h"
 #include "../core/wait_cursor.h"
+#include "../history/history_runs.h"
 #include "../plot/plot_display.h"
 
 namespace {
@@ -48,6 +49,22 @@ double CapturePoint(short handle, unsigned short axis, int type, int point) {
     double value = 0.0;
     if (ZqGetCaptureData(handle, axis, type, point, 1, &value) < 0) return 0.0;
     return value;
+}
+
+// What the metrics need beyond the samples, read once the capture is in.
+TestOrigin OriginOfTest(short handle, unsigned short axis, unsigned short partner, const TestSettings& test) {
+    TestOrigin o;
+    o.Axis = axis;
+    o.Partner = partner;
+    MotionConfig motion = {};
+    ZqGetMotionConfig(handle, axis, &motion);
+    o.TorqueLimit = std::isfinite(motion.Torque) && motion.Torque > 0 ? motion.Torque : 0.0;
+    AxisConfig config = {};
+    config.Size = kAxisConfigSize;
+    ZqGetAxisConfiguration(handle, axis, &config);
+    o.Stepper = config.Size == kAxisConfigSize && config.ModuleType != 0 && (config.Flags & 1) == 0;
+    o.SampleTime = test.SamplePeriod * EffectiveSampling(test.Sampling);
+    return o;
 }
 
 }  // namespace
@@ -190,5 +207,7 @@ void RunStepTest(HWND mainWindow, int plus) {
     if (partner)
         s.TestDone =
             FetchCapture(mainWindow, partner, partnerStart.target, partnerStart.optimal, partnerStart.auxiliary, plus);
+    s.LastOrigin = OriginOfTest(h, axis, partner, s.LastTest);
     UpdatePlots(mainWindow);
+    AddDisplayedRun(mainWindow, "test", true);
 }
