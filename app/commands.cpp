@@ -1,4 +1,6 @@
 // Menu commands, the File popup and the status timer of the main window.
+#include "../history/history_runs.h"
+#include "../history/history_window.h"
 #include "commands.h"
 
 #include <cmath>
@@ -81,8 +83,9 @@ void OpenTestFile(HWND window) {
     char name[MAX_PATH] = "*.csv";
     if (!ChooseFileToOpen(window, name, 1) || !name[0]) return;
     WaitCursor wait;
-    OpenTestData(window, name);
+    int read = OpenTestData(window, name);
     UpdatePlots(window);
+    if (read) AddDisplayedRun(window, FileNamePart(name), false);
 }
 
 void SaveTestFile(HWND window) {
@@ -208,6 +211,7 @@ LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     case IDM_SCALING_SETUP: ScalingSetup(window, *s); break;
     case IDM_PID_SLIDER_SETUP: s->LimitsDialogMask = 7; RunLimitsDialog(window, *s); break;
     case IDM_TEST_SETUP: TestSetup(window); break;
+    case IDM_HISTORY: OpenHistoryWindow(window); break;
     case IDM_PLOT_WINDOW_SETUP: PlotSetupDialog(window, s->PlotPanes, s->PlotPaneCount(), 0, 0); break;
     case IDM_HELP_TOPICS: WinHelpA(window, HelpFile, HELP_CONTENTS, 0); break;
     case IDM_ABOUT: ZQDLG_AboutBox(window, "Loopsmith", 0); break;

@@ -1,4 +1,5 @@
 // Process start-up and the message loop.
+#include "../history/history_window.h"
 #include "entry.h"
 
 #include "../controller/zq_library.h"
@@ -90,10 +91,12 @@ int LoopsmithMain(HINSTANCE instance, HINSTANCE previous, char* commandLine, int
     HACCEL accelerators = LoadAcceleratorsA(instance, "Loopsmith");
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0)) {
-        if (!TranslateAcceleratorA(window, accelerators, &msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
+        if (TranslateAcceleratorA(window, accelerators, &msg)) continue;
+        // Tab and the buttons' keys in the modeless Test History window.
+        HWND history = HistoryWindow();
+        if (history && IsDialogMessageA(history, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
     }
     return static_cast<int>(msg.wParam);
 }

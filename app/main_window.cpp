@@ -1,5 +1,7 @@
 // Main window procedure: creation, layout, shutdown; commands and the timer
 // are handled in commands.cpp.
+#include "../history/history_runs.h"
+#include "../history/history_window.h"
 #include "main_window.h"
 
 #include <new>
@@ -44,6 +46,7 @@ LRESULT OnCreate(HWND window, const CREATESTRUCTA* cs) {
     // Before the placement below: its WM_SIZE reads the record.
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(s));
     CreatePlotPanes(window, *s);
+    CreateHistory(*s);
     s->Modified = 0;
     s->MainWindow = window;
     LoadSettings(*s);
@@ -127,6 +130,8 @@ LRESULT OnDestroy(HWND window) {
         for (int axis = 1; axis <= params.AxisCount; ++axis)
             ZqSetOperatingMode(s->ControllerHandle, static_cast<unsigned short>(axis), 0, kModeTrajectoryOn);
         ZqClose(s->ControllerHandle);
+        if (HWND history = HistoryWindow()) DestroyWindow(history);
+        ReleaseHistory(*s);
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         delete s;
     }

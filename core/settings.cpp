@@ -149,6 +149,7 @@ void ApplyLoadDefaults(AppState& s) {
     s.PlotError = 1;
     s.PlotTorque = 0;
     s.PlotTarget = 1;
+    s.PlotMetrics = 1;
     s.PlotStyle = kPlotMulti;
     s.Gantry = 0;
     s.GantryMaster = 1;
@@ -182,6 +183,7 @@ int LoadSettings(AppState& s) {
     ReadFlag(key, "PlotError", s.PlotError);
     ReadFlag(key, "PlotTorque", s.PlotTorque);
     ReadFlag(key, "PlotTarget", s.PlotTarget);
+    ReadFlag(key, "PlotMetrics", s.PlotMetrics);
     ReadInt(key, "PlotStyle", s.PlotStyle);
     ReadFlag(key, "Gantry", s.Gantry);
     ReadInt(key, "GantryMaster", s.GantryMaster);
@@ -224,6 +226,7 @@ int SaveSettings(AppState& s) {
     WriteBinary(key, "PlotError", &s.PlotError, 1);
     WriteBinary(key, "PlotTorque", &s.PlotTorque, 1);
     WriteBinary(key, "PlotTarget", &s.PlotTarget, 1);
+    WriteBinary(key, "PlotMetrics", &s.PlotMetrics, 1);
     WriteBinary(key, "PlotStyle", &s.PlotStyle, 4);
     WriteBinary(key, "Gantry", &s.Gantry, 1);
     WriteBinary(key, "GantryMaster", &s.GantryMaster, 4);

@@ -98,6 +98,12 @@ void ApplyTestData(AppState& s, TestDataColumns& c) {
     }
     s.LastTest.Sampling = 1;
     s.TestDone = 1;
+    // A file knows nothing of partner, torque limit or axis kind; its time
+    // column gives the sample spacing.
+    s.LastOrigin = TestOrigin();
+    s.LastOrigin.Axis = s.Axis;
+    if (rows > 1 && c.Time.back() > c.Time.front())
+        s.LastOrigin.SampleTime = (c.Time.back() - c.Time.front()) / static_cast<double>(rows - 1);
 }
 
 int SaveTestData(HWND mainWindow, const char* fileName) {

@@ -14,6 +14,7 @@
 #include "../core/modal_wait.h"
 #include "../core/record_time.h"
 #include "../core/wait_cursor.h"
+#include "../history/history_runs.h"
 #include "../plot/plot_display.h"
 #include "step_progress.h"
 
@@ -90,6 +91,26 @@ bool WaitForCapture(HWND mainWindow, DWORD ms, std::function<void()> onStop) {
     progress.Close();
     return result == ModalWaitResult::Elapsed;
 }
+
+namespace {
+
+// What the metrics need beyond the samples, read once the capture is in.
+TestOrigin OriginOfTest(short handle, unsigned short axis, unsigned short partner, const TestSettings& test) {
+    TestOrigin o;
+    o.Axis = axis;
+    o.Partner = partner;
+    MotionConfig motion = {};
+    ZqGetMotionConfig(handle, axis, &motion);
+    o.TorqueLimit = std::isfinite(motion.Torque) && motion.Torque > 0 ? motion.Torque : 0.0;
+    AxisConfig config = {};
+    config.Size = kAxisConfigSize;
+    ZqGetAxisConfiguration(handle, axis, &config);
+    o.Stepper = config.Size == kAxisConfigSize && config.ModuleType != 0 && (config.Flags & 1) == 0;
+    o.SampleTime = test.SamplePeriod * EffectiveSampling(test.Sampling);
+    return o;
+}
+
+}  // namespace
 
 DWORD CaptureWaitMs(double recordTime, double delay) {
     double ms = std::trunc((recordTime + delay) * 1000.0 + 25.0);
@@ -252,5 +273,7 @@ void RunStepTest(HWND mainWindow, int plus) {
     if (partner)
         s.TestDone =
             FetchCapture(mainWindow, partner, partnerStart.target, partnerStart.optimal, partnerStart.auxiliary, plus);
+    s.LastOrigin = OriginOfTest(h, axis, partner, s.LastTest);
     UpdatePlots(mainWindow);
+    AddDisplayedRun(mainWindow, "test", true);
 }

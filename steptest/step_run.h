@@ -7,6 +7,7 @@
 #include "../core/app_state.h"
 
 // Runs a step test on the current axis; plus is 1 for Step Plus, 0 for Step Minus.
+// A test that ran becomes a run "test" of the test history.
 void RunStepTest(HWND mainWindow, int plus);
 // Reads the captured points of one axis into the capture store; returns 1.
 int FetchCapture(HWND mainWindow, int axis, double startTarget, double startOptimal,

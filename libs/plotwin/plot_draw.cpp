@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "plot_extras.h"
 #include "plot_format.h"
 #include "plot_grid.h"
 #include "plot_mapping.h"
@@ -87,26 +88,32 @@ int LabelStep(int divisions, int room, int needed) {
 }
 
 bool HasLegendEntry(const PlotPane& pane, int s) { return !pane.series[s].name.empty() && !pane.series[s].y.empty(); }
+bool HasLegendEntry(const OverlaySeries& o) { return !o.name.empty() && !o.y.empty(); }
 
 }  // namespace
 
 void DrawSeriesLines(HDC dc, const RECT& plot, const PlotPane& pane, int series, bool decimate) {
     const std::vector<double>& y = pane.series[series].y;
-    if (y.empty() || plot.right - plot.left < 2 || plot.bottom - plot.top < 2) return;
+    DrawPointLines(dc, plot, pane, y.data(), y.size(), pane.xMin, pane.xMax, decimate);
+}
+
+void DrawPointLines(HDC dc, const RECT& plot, const PlotPane& pane, const double* yData, size_t yCount, double xFirst,
+                    double xLast, bool decimate) {
+    if (!yData || yCount == 0 || plot.right - plot.left < 2 || plot.bottom - plot.top < 2) return;
     AxisRange xr = DrawnXRange(pane), yr = DrawnYRange(pane);
     AxisMap xmap{xr.lo, xr.hi, static_cast<int>(plot.left), static_cast<int>(plot.right - 1)};
-    // The points lie at pane.xMin .. pane.xMax; the axis may have been widened.
-    double x0 = std::isfinite(pane.xMin) ? pane.xMin : xr.lo, x1 = std::isfinite(pane.xMax) ? pane.xMax : xr.hi;
+    // The points lie at xFirst .. xLast (the pane's x limits for its series); the axis may have been widened.
+    double x0 = std::isfinite(xFirst) ? xFirst : xr.lo, x1 = std::isfinite(xLast) ? xLast : xr.hi;
     AxisMap span{0, 1, xmap(x0), xmap(x1)};
     AxisMap ymap{yr.lo, yr.hi, static_cast<int>(plot.bottom - 1), static_cast<int>(plot.top)};
 
     std::vector<POINT> mapped;
     std::vector<size_t> runs;
-    mapped.reserve(decimate ? 4 * static_cast<size_t>(plot.right - plot.left) + 64 : y.size());
+    mapped.reserve(decimate ? 4 * static_cast<size_t>(plot.right - plot.left) + 64 : yCount);
     if (decimate) {
-        MapDecimated(y.data(), y.size(), span, ymap, mapped, runs);
+        MapDecimated(yData, yCount, span, ymap, mapped, runs);
     } else {
-        MapSeries(y.data(), y.size(), span, ymap, mapped, runs);
+        MapSeries(yData, yCount, span, ymap, mapped, runs);
     }
     size_t at = 0;
     for (size_t n : runs) {
@@ -153,6 +160,7 @@ RECT DrawPlot(HDC dc, const RECT& area, const PlotPane& pane, const PlotDrawOpti
     bool legend = false;
     if (pane.look.legend) {
         for (int s : kLegendOrder) legend = legend || HasLegendEntry(pane, s);
+        for (const OverlaySeries& o : pane.extras.overlays) legend = legend || HasLegendEntry(o);
     }
 
     RECT plot;
@@ -197,11 +205,13 @@ RECT DrawPlot(HDC dc, const RECT& area, const PlotPane& pane, const PlotDrawOpti
     {
         int saved = SaveDC(dc);
         IntersectClipRect(dc, plot.left, plot.top, plot.right, plot.bottom);
+        DrawOverlays(dc, plot, pane, scale, options.decimate);
         for (int s : kDrawOrder) {
             if (pane.series[s].y.empty()) continue;
             GdiObject pen(dc, MakeSeriesPen(pane, s, scale));
             DrawSeriesLines(dc, plot, pane, s, options.decimate);
         }
+        DrawMarkers(dc, plot, pane, scale);
         RestoreDC(dc, saved);
     }
 
@@ -229,6 +239,8 @@ RECT DrawPlot(HDC dc, const RECT& area, const PlotPane& pane, const PlotDrawOpti
         }
     }
 
+    DrawMetricsBox(dc, plot, pane, scale);
+
     // Axis labels: x centred below the numbers, y turned up the left side.
     if (!pane.xLabel.empty()) Text(dc, (plot.left + plot.right) / 2, plot.bottom + tick + th, TA_CENTER | TA_TOP, pane.xLabel);
     if (!pane.yLabel.empty()) {
@@ -243,6 +255,9 @@ RECT DrawPlot(HDC dc, const RECT& area, const PlotPane& pane, const PlotDrawOpti
         for (int s : kLegendOrder) {
             if (HasLegendEntry(pane, s)) total += (total ? spacing : 0) + sample + gap + TextSize(dc, pane.series[s].name).cx;
         }
+        for (const OverlaySeries& o : pane.extras.overlays) {
+            if (HasLegendEntry(o)) total += (total ? spacing : 0) + sample + gap + TextSize(dc, o.name).cx;
+        }
         int x = std::max(static_cast<int>(plot.left), static_cast<int>(plot.right) - total);
         int yText = plot.top - pad / 2 - th, yLine = yText + th / 2;
         for (int s : kLegendOrder) {
@@ -254,6 +269,18 @@ RECT DrawPlot(HDC dc, const RECT& area, const PlotPane& pane, const PlotDrawOpti
             x += sample + gap;
             Text(dc, x, yText, TA_LEFT | TA_TOP, pane.series[s].name);
             x += TextSize(dc, pane.series[s].name).cx + spacing;
+        }
+        // Overlaid runs after the pane's own series.
+        for (int i = 0; i < kMaxOverlays; ++i) {
+            const OverlaySeries& o = pane.extras.overlays[i];
+            if (!HasLegendEntry(o)) continue;
+            {
+                GdiObject pen(dc, CreatePen(PS_SOLID, Scaled(1, scale), OverlayColor(i)));
+                Line(dc, x, yLine, x + sample, yLine);
+            }
+            x += sample + gap;
+            Text(dc, x, yText, TA_LEFT | TA_TOP, o.name);
+            x += TextSize(dc, o.name).cx + spacing;
         }
     }
     return plot;
