@@ -162,7 +162,10 @@ void Controller::Execute(const Cmd& c, Task* task) {
     }
     case Cmd::kOp:
         switch (c.opcode) {
-        case kOpDecrement: registers_[0] -= c.value; break;
+        case kOpDecrement:
+            // A 32-bit register: the subtraction wraps around as the controller's does.
+            registers_[0] = static_cast<int32_t>(static_cast<uint32_t>(registers_[0]) - static_cast<uint32_t>(c.value));
+            break;
         case kOpCompare: condition_ = registers_[0] > c.value; break;
         case kOpJumpIf:
             if (condition_ && task) {
