@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "libs/common/sim_limits.h"
+
 namespace zqsim {
 
 namespace {
@@ -114,12 +116,18 @@ void Axis::PowerOn() {
     int64_t keep_tick = tick_;
     on_ = trip_ = quiet_ = false;
     x_ = v_ = tau_ = r_ = r_prev_ = target_ = integral_ = aux_offset_ = 0;
-    errors_.fill(0);
+    std::fill(errors_.begin(), errors_.end(), 0.0);
     error_pos_ = 0;
     move_active_ = geared_ = false;
     capture_ = Capture();
     capture_.actual.assign(static_cast<size_t>(spec_.buffer), 0.0);
     capture_.optimal = capture_.torque = capture_.aux = capture_.actual;
+    // Room for the longest derivative span: the longest sample period at the
+    // shortest servo period the axis can run at.
+    double shortest = std::min({ServoPeriod(spec_, 1, controller_type_, number_axes_),
+                                ServoPeriod(spec_, 2, controller_type_, number_axes_),
+                                ServoPeriod(spec_, 4, controller_type_, number_axes_)});
+    errors_.assign(static_cast<size_t>(std::ceil(zqlimits::kMaxDerivativePeriod / shortest)) + 2, 0.0);
     mode = 2;
     profile = kTrapezoidal;
     output_phase = 0;
@@ -153,6 +161,11 @@ void Axis::PowerOn() {
 }
 
 void Axis::Retime() {
+    // A move keeps the time it has run, in seconds, across a change of the servo period.
+    if (move_active_) {
+        move_time_base_ += static_cast<double>(tick_ - move_start_tick_) * period_;
+        move_start_tick_ = tick_;
+    }
     period_ = ServoPeriod(spec_, update_rate, controller_type_, number_axes_);
     int64_t ns = std::llround(period_ * 1e9);
     period_ns_ = std::max<int64_t>(1, ns);
@@ -190,7 +203,7 @@ void Axis::Enable(bool on) {
         trip_ = false;
         integral_ = 0;
         r_ = r_prev_ = target_ = Actual();
-        errors_.fill(0);
+        std::fill(errors_.begin(), errors_.end(), 0.0);
     } else {
         tau_ = 0;
     }
@@ -236,6 +249,7 @@ void Axis::MoveTo(double target) {
     move_ = MovePlan::Make(profile, target_ - from, velocity, acceleration, deceleration);
     move_start_ = from;
     move_start_tick_ = tick_;
+    move_time_base_ = 0;
     move_active_ = move_.velocity > 0;
     if (!move_active_) r_ = target_;
 }
@@ -315,7 +329,7 @@ void Axis::Tick(const Axis* master) {
         r_ = gear_base_ + gear_ratio_ * (master->r_ - master_base_);
         target_ = r_;
     } else if (move_active_) {
-        double t = static_cast<double>(k - move_start_tick_) * period_;
+        double t = move_time_base_ + static_cast<double>(k - move_start_tick_) * period_;
         if (t >= move_.Duration()) {
             r_ = target_;
             move_active_ = false;

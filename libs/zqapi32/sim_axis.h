@@ -137,13 +137,14 @@ private:
     bool on_ = false, trip_ = false, quiet_ = false;
     double x_ = 0, v_ = 0, tau_ = 0;
     double r_ = 0, r_prev_ = 0, target_ = 0, integral_ = 0, aux_offset_ = 0;
-    std::array<double, 1024> errors_{};
+    std::vector<double> errors_;  // loop error of the last servo ticks, a ring
     int error_pos_ = 0;
     double cached_derivative_period_ = -1, cached_period_ = -1;
     int derivative_ticks_ = 1;
     bool move_active_ = false;
     MovePlan move_;
     int64_t move_start_tick_ = 0;
+    double move_time_base_ = 0;  // seconds the move had run at move_start_tick_
     double move_start_ = 0;
     bool geared_ = false;
     double gear_ratio_ = 1, gear_base_ = 0, master_base_ = 0;
