@@ -151,9 +151,10 @@ void Axis::PowerOn() {
     double w = std::min(100.0, 0.2 / period_);
     double zeta = 0.6;
     gains = Gains();
-    gains.kp = RoundSignificant(j * w * w / kt / units_.p, 3);
-    gains.kd = RoundSignificant(std::max(0.0, 2 * zeta * w * j - b) / kt / units_.d, 3);
-    gains.ki = RoundSignificant(gains.kp * units_.p * w / 10 / units_.i, 3);
+    // (A plant of extreme numbers gets the largest gains the loop accepts.)
+    gains.kp = std::min(zqlimits::kMaxGain, RoundSignificant(j * w * w / kt / units_.p, 3));
+    gains.kd = std::min(zqlimits::kMaxGain, RoundSignificant(std::max(0.0, 2 * zeta * w * j - b) / kt / units_.d, 3));
+    gains.ki = std::min(zqlimits::kMaxGain, RoundSignificant(gains.kp * units_.p * w / 10 / units_.i, 3));
     gains.il = RoundSignificant(0.2 * spec_.torque_limit, 3);
     gains.kv = 0;
     gains.derivative_period = period_;
@@ -316,6 +317,18 @@ void Axis::StepPlant(double force) {
     v_ = E_ * v_ + G_ * force;
 }
 
+// The settings and the configuration are limited so that no step leaves the
+// range of numbers; should one still do so, the axis keeps its last finite
+// position and the motor switches off with the trip flag, as on an amplifier
+// fault, so that no infinity or NaN ever enters its state.
+void Axis::Fault(double x) {
+    x_ = x;
+    v_ = tau_ = integral_ = 0;
+    r_ = r_prev_ = target_ = Measure(x);
+    on_ = move_active_ = false;
+    trip_ = true;
+}
+
 void Axis::Tick(const Axis* master) {
     double x0 = x_, v0 = v_, tau0 = tau_, r0 = r_, i0 = integral_;
     bool error_steady = true;
@@ -389,6 +402,7 @@ void Axis::Tick(const Axis* master) {
     }
 
     if (IsServo()) StepPlant(spec_.torque_constant * tau_);
+    if (!std::isfinite(x_) || !std::isfinite(v_) || !std::isfinite(r_)) Fault(x0);
     r_prev_ = r_;
     ++tick_;
     next_tick_ns_ += period_ns_;

@@ -122,6 +122,7 @@ public:
 private:
     double Measure(double x) const;
     void StepPlant(double force);
+    void Fault(double x);
 
     AxisSpec spec_;
     GainUnits units_;

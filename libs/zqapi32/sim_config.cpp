@@ -126,6 +126,17 @@ std::string Where(const std::string& file, int line) {
     return file + " line " + std::to_string(line) + ": ";
 }
 
+// Plant numbers beyond these could make the servo loop overflow.
+constexpr double kMaxPlantValue = 1e12;
+constexpr double kMinInertia = 1e-12;
+
+std::string CheckMagnitude(const std::string& key, double v) {
+    if (key == "high" || key == "medium" || key == "low") return "";
+    if (!(std::fabs(v) <= kMaxPlantValue)) return key + " is too large (at most 1e12)";
+    if (key == "inertia" && v > 0 && v < kMinInertia) return "inertia must be at least 1e-12";
+    return "";
+}
+
 // Applies one key to an axis; returns an empty string or the reason it failed.
 std::string SetAxisKey(AxisSpec& a, const std::string& key, const std::string& value) {
     static const std::map<std::string, int AxisSpec::*> ints = {
@@ -148,6 +159,7 @@ std::string SetAxisKey(AxisSpec& a, const std::string& key, const std::string& v
     if (auto it = doubles.find(key); it != doubles.end()) {
         double v;
         if (!ParseDouble(value, &v)) return "value of " + key + " is not a finite number";
+        if (std::string why = CheckMagnitude(key, v); !why.empty()) return why;
         if ((key == "high" || key == "medium" || key == "low") && !(v >= 1e-6 && v <= 1.0))
             return key + " period must be between 1e-06 and 1 second";
         if ((key == "inertia" || key == "torque_constant") && !(v > 0)) return key + " must be positive";

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <fstream>
+#include <functional>
 #include <string>
 
 #include "controller/zq_library.h"
@@ -178,6 +179,10 @@ TEST_F(Library, BadInputFailsWithExplainedCodeAndChangesNothing) {
         {"NaN velocity", ZqSetMotionConfig(h_, 1, &nan_velocity)},
         {"infinite derivative gain", ZqSetFilterConfig(h_, 1, &inf_gain)},
         {"zero scale", ZqSetScale(h_, 1, &zero_scale)},
+        {"gain beyond the loop's range", ZqSetGain(h_, 1, 1e10)},
+        {"position beyond the loop's range", ZqSetPosition(h_, 1, 2e15)},
+        {"move beyond the loop's range", ZqMoveRelative(h_, 1, -2e15)},
+        {"gearing ratio beyond its range", ZqEnableGearing(h_, 2, 1, 2e6, 1)},
         {"capture read past the data", ZqGetCaptureData(h_, 1, 16, 0, 1, &value)},
         {"capture past the buffer", ZqCaptureData(h_, 1, 2049, 0.0005, 0)},
         {"capture type", ZqGetCaptureData(h_, 1, 32, 0, 1, &value)},
@@ -334,4 +339,61 @@ TEST_F(Library, ConfigurationFileDescribesControllersAndReportsBadLines) {
     EXPECT_LT(ZqOpen(0, 2, ""), 0);
     EXPECT_NE(Text(-11).find("cannot be read"), std::string::npos);
     SetEnvironmentVariableA("ZQSIM_CONFIG", nullptr);
+}
+
+// However large the numbers a caller sends, the loop never overflows: what it
+// cannot hold is refused, and the axis stays usable without a reset.
+TEST_F(Library, HugeNumbersNeverReachTheAxisState) {
+    using SetDouble = int __stdcall(short, unsigned short, double);
+    MotionConfig motion{};
+    FilterConfig filter{};
+    ASSERT_EQ(ZqGetMotionConfig(h_, 1, &motion), 0);
+    ASSERT_EQ(ZqGetFilterConfig(h_, 1, &filter), 0);
+    double gain = 0;
+    ASSERT_EQ(ZqGetGain(h_, 1, &gain), 0);
+    struct Case { const char* what; std::function<int()> send; } cases[] = {
+        {"proportional gain", [&] { return ZqSetGain(h_, 1, 1e308); }},
+        {"motion record gain", [&] { MotionConfig m = motion; m.Gain = 1e308; return ZqSetMotionConfig(h_, 1, &m); }},
+        {"derivative gain", [&] { FilterConfig f = filter; f.DerivativeGain = 1e308; return ZqSetFilterConfig(h_, 1, &f); }},
+        {"integral gain and limit", [&] {
+             FilterConfig f = filter;
+             f.IntegralGain = f.IntegrationLimit = 1e308;
+             return ZqSetFilterConfig(h_, 1, &f);
+         }},
+        {"velocity gain", [&] { FilterConfig f = filter; f.VelocityGain = 1e308; return ZqSetFilterConfig(h_, 1, &f); }},
+        {"torque limit", [&] { return Proc<SetDouble>("ZqSetTorque")(h_, 1, 1e308); }},
+        {"velocity and acceleration", [&] {
+             MotionConfig m = motion;
+             m.Velocity = 1e308;
+             m.Acceleration = 1e-300;
+             return ZqSetMotionConfig(h_, 1, &m);
+         }},
+        {"position", [&] { return ZqSetPosition(h_, 1, -1e308); }},
+        {"move", [&] { return ZqMoveRelative(h_, 1, 1.5e308); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_EQ(ZqEnableAxis(h_, 1, 1), 0);
+        ASSERT_EQ(ZqSetOperatingMode(h_, 1, 0, 2), 0);
+        int result = c.send();
+        EXPECT_EQ(result, -7);
+        ZqMoveRelative(h_, 1, 100);
+        Sleep(30);
+        double values[4] = {};
+        ZqGetPositionEx(h_, 1, &values[0]);
+        ZqGetOptimalEx(h_, 1, &values[1]);
+        ZqGetTorque(h_, 1, &values[2]);
+        ZqGetTargetEx(h_, 1, &values[3]);
+        for (double v : values) EXPECT_TRUE(std::isfinite(v)) << v;
+        // Sane settings again, the motor on and the position zeroed: the axis holds 0.
+        ASSERT_EQ(ZqSetMotionConfig(h_, 1, &motion), 0);
+        ASSERT_EQ(ZqSetFilterConfig(h_, 1, &filter), 0);
+        ASSERT_EQ(ZqSetGain(h_, 1, gain), 0);
+        ASSERT_EQ(ZqEnableAxis(h_, 1, 0), 0);
+        ASSERT_EQ(ZqEnableAxis(h_, 1, 1), 0);
+        ASSERT_EQ(ZqSetPosition(h_, 1, 0), 0);
+        double position = -1;
+        ZqGetPositionEx(h_, 1, &position);
+        EXPECT_EQ(position, 0);
+    }
 }
