@@ -22,9 +22,10 @@ bool IsOutput(double v) { return v >= 0 && v <= zqlimits::kMaxOutput; }
 bool IsPosition(double v) { return std::fabs(v) <= zqlimits::kMaxPosition; }
 bool IsMotion(double v) { return v >= zqlimits::kMinMotion && v <= zqlimits::kMaxMotion; }
 
-// A controller left alone for longer than this catches up only this much of
-// the gap; the rest passes with its axes frozen, so a call after a long idle
-// never stalls the caller.
+// An idle controller (no block running, no move under way, no capture armed)
+// left alone for longer than this catches up only this much of the gap; the
+// rest passes with its axes frozen, so a call after a long idle never stalls
+// the caller. A busy controller always catches up completely.
 constexpr int64_t kMaxCatchUpNs = 5'000'000'000LL;
 
 // Commands run at one instant at most this many times, so a block that jumps
@@ -87,19 +88,25 @@ void Controller::TickAxes(int64_t now) {
     }
 }
 
+bool Controller::Busy() const {
+    if (!tasks_.empty()) return true;
+    return std::any_of(axes_.begin(), axes_.end(),
+                       [](const auto& a) { return a->Moving() || a->CaptureData().Active(); });
+}
+
 void Controller::AdvanceTo(int64_t t) {
     if (t <= now_) return;
     if (axes_.empty()) { now_ = t; return; }
-    if (t - now_ > kMaxCatchUpNs) {
-        int64_t skip_to = t - kMaxCatchUpNs;
-        for (auto& a : axes_)
-            if (a->NextTickNs() <= skip_to) a->SkipTicks((skip_to - a->NextTickNs()) / a->PeriodNs() + 1);
-        for (auto& task : tasks_) task.wait_until += skip_to - now_;
-        now_ = skip_to;
-    }
     for (;;) {
         int64_t next = std::numeric_limits<int64_t>::max();
         for (auto& a : axes_) next = std::min(next, a->NextTickNs());
+        if (t - next > kMaxCatchUpNs && !Busy()) {
+            // Idle with more than the catch-up still to go: skip to its start.
+            int64_t skip_to = t - kMaxCatchUpNs;
+            for (auto& a : axes_)
+                if (a->NextTickNs() <= skip_to) a->SkipTicks((skip_to - a->NextTickNs()) / a->PeriodNs() + 1);
+            continue;
+        }
         if (next > t) break;
         if (tasks_.empty() &&
             std::all_of(axes_.begin(), axes_.end(), [](const auto& a) { return a->Quiet(); })) {

@@ -16,6 +16,7 @@
 #include "sim_config.h"
 #include "sim_controller.h"
 #include "sim_errors.h"
+#include "sim_wait.h"
 
 #define ZQEXPORT extern "C" __declspec(dllexport)
 
@@ -46,6 +47,17 @@ int64_t WallNs(int id) {
     long long ticks = now.QuadPart - Lib().origins[id].QuadPart;
     return static_cast<int64_t>(static_cast<long double>(ticks) * 1e9L / freq.QuadPart);
 }
+
+// The performance counter in nanoseconds.
+int64_t ClockNs() {
+    LARGE_INTEGER now, freq;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&freq);
+    return static_cast<int64_t>(static_cast<long double>(now.QuadPart) * 1e9L / freq.QuadPart);
+}
+
+// Longest real-time wait of ZqWaitForStop outside a block.
+constexpr int64_t kWaitLimitNs = 10'000'000'000LL;
 
 // Reads ZQSIM_CONFIG; rebuilds the controllers only when the description changed.
 void LoadConfiguration() {
@@ -323,16 +335,12 @@ ZQEXPORT int __stdcall ZqIsStopped(short handle, unsigned short axis) {
 // ten seconds) until the axis's trajectory has ended, then dwells.
 ZQEXPORT int __stdcall ZqWaitForStop(short handle, unsigned short axis, double dwell) {
     zqjournal::Line("ZqWaitForStop").Int(handle).Int(axis).Double(dwell);
-    for (int waited = 0;; waited += 5) {
-        int r = With(handle, [&](Controller& c) { return c.WaitForStop(axis, dwell); });
-        if (r != zqsim::kErrTimeout) {
-            bool queued = With(handle, [](Controller& c) { return c.Building() ? 1 : 0; }) == 1;
-            if (r == 0 && !queued && dwell > 0) Sleep(static_cast<DWORD>(dwell * 1000));
-            return r;
-        }
-        if (waited >= 10000) return zqsim::kErrTimeout;
-        Sleep(5);
-    }
+    int r = zqsim::PollUntilDone([&] { return With(handle, [&](Controller& c) { return c.WaitForStop(axis, dwell); }); },
+                                 [] { return ClockNs(); }, [] { Sleep(5); }, kWaitLimitNs);
+    if (r != 0) return r;
+    bool queued = With(handle, [](Controller& c) { return c.Building() ? 1 : 0; }) == 1;
+    if (!queued && dwell > 0) Sleep(static_cast<DWORD>(dwell * 1000));
+    return r;
 }
 
 ZQEXPORT int __stdcall ZqBlockBegin(short handle, int mode, int reserved) {
