@@ -370,8 +370,9 @@ void Axis::Tick(const Axis* master) {
         }
         const int m = derivative_ticks_;
         int n = static_cast<int>(errors_.size());
-        double e_old = errors_[static_cast<size_t>((error_pos_ - m + 1 + n) % n)];
-        error_pos_ = (error_pos_ + 1) % n;
+        int old_pos = error_pos_ - m + 1;  // the ring's length varies: wrap without a division
+        double e_old = errors_[static_cast<size_t>(old_pos < 0 ? old_pos + n : old_pos)];
+        error_pos_ = error_pos_ + 1 < n ? error_pos_ + 1 : 0;
         errors_[static_cast<size_t>(error_pos_)] = e;
         error_steady = e == e_old;
         double p = gains.kp * units_.p * e;
@@ -402,7 +403,7 @@ void Axis::Tick(const Axis* master) {
     }
 
     if (IsServo()) StepPlant(spec_.torque_constant * tau_);
-    if (!std::isfinite(x_) || !std::isfinite(v_) || !std::isfinite(r_)) Fault(x0);
+    if (!std::isfinite(x_ + v_ + r_)) Fault(x0);  // (one test for all three: they are far from overflow)
     r_prev_ = r_;
     ++tick_;
     next_tick_ns_ += period_ns_;
