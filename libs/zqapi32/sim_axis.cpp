@@ -106,6 +106,16 @@ double ServoPeriod(const AxisSpec& spec, int update_rate, int controller_type, i
     }
 }
 
+double ShortestServoPeriod(const AxisSpec& spec, int controller_type, int number_axes) {
+    return std::min({ServoPeriod(spec, 1, controller_type, number_axes), ServoPeriod(spec, 2, controller_type, number_axes),
+                     ServoPeriod(spec, 4, controller_type, number_axes)});
+}
+
+size_t ErrorHistoryLength(const AxisSpec& spec, int controller_type, int number_axes) {
+    double shortest = ShortestServoPeriod(spec, controller_type, number_axes);
+    return static_cast<size_t>(std::ceil(zqlimits::kMaxDerivativePeriod / shortest)) + 2;
+}
+
 Axis::Axis(const AxisSpec& spec, const GainUnits& units, int controller_type, int number_axes)
     : spec_(spec), units_(units), controller_type_(controller_type), number_axes_(number_axes) {
     PowerOn();
@@ -122,12 +132,7 @@ void Axis::PowerOn() {
     capture_ = Capture();
     capture_.actual.assign(static_cast<size_t>(spec_.buffer), 0.0);
     capture_.optimal = capture_.torque = capture_.aux = capture_.actual;
-    // Room for the longest derivative span: the longest sample period at the
-    // shortest servo period the axis can run at.
-    double shortest = std::min({ServoPeriod(spec_, 1, controller_type_, number_axes_),
-                                ServoPeriod(spec_, 2, controller_type_, number_axes_),
-                                ServoPeriod(spec_, 4, controller_type_, number_axes_)});
-    errors_.assign(static_cast<size_t>(std::ceil(zqlimits::kMaxDerivativePeriod / shortest)) + 2, 0.0);
+    errors_.assign(ErrorHistoryLength(spec_, controller_type_, number_axes_), 0.0);
     mode = 2;
     profile = kTrapezoidal;
     output_phase = 0;

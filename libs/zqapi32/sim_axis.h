@@ -2,6 +2,7 @@
 // DC motor and load, encoders and capture buffer, advanced one servo tick at a time.
 #pragma once
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -154,5 +155,10 @@ private:
 
 // Servo period of an axis at an update rate (type 8 controllers: axes x 1 ms).
 double ServoPeriod(const AxisSpec& spec, int update_rate, int controller_type, int number_axes);
+// The shortest of its servo periods.
+double ShortestServoPeriod(const AxisSpec& spec, int controller_type, int number_axes);
+// Entries of the loop's error history: room for the longest derivative span,
+// the longest sample period at the shortest servo period.
+size_t ErrorHistoryLength(const AxisSpec& spec, int controller_type, int number_axes);
 
 }  // namespace zqsim

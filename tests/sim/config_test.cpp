@@ -91,6 +91,16 @@ TEST(SimConfig, BadLinesNameFileLineAndReason) {
         {"type = 6\n", "f.ini line 1: key outside a section"},
         {"[controller.0]\njust words\n", "f.ini line 2: expected key = value"},
         {"; nothing\n", "f.ini line 0: no [controller.N] section"},
+        // More servo ticks per second than the simulator can keep up with on a slow machine.
+        {"[controller.0]\naxes = 1\n[controller.0.axis.1]\nhigh = 1e-06\n",
+         "f.ini line 1: controller 0 needs 1000000 servo ticks per second at its axes' fastest rates; "
+         "the simulator keeps up with real time only up to 256000"},
+        {"[controller.0]\n[controller.2]\naxes = 16\n[controller.2.axis.16]\nlow = 1e-6\n",
+         "f.ini line 2: controller 2 needs 1030000 servo ticks per second"},
+        // More memory than a 32-bit process can be sure to give.
+        {"[controller.0]\naxes = 1\n[controller.0.axis.1]\nbuffer = 1000000\n"
+         "[controller.1]\naxes = 2\n[controller.1.axis.1]\nbuffer = 1000000\n[controller.1.axis.2]\nbuffer = 1000000\n",
+         "f.ini line 9: the capture buffers and loop histories of all controllers need more than 64 MB"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -126,4 +136,15 @@ TEST(SimConfig, DamagedFilesAreReportedNeverCrash) {
             ASSERT_EQ(error.rfind("f.ini line ", 0), 0u) << error;
         }
     }
+}
+
+TEST(SimConfig, FastAndLargeBenchesWithinTheLimitsAreAccepted) {
+    std::string ini = "[controller.0]\naxes = 16\n";
+    for (int a = 1; a <= 16; ++a)  // sixteen axes at 16 kHz
+        ini += "[controller.0.axis." + std::to_string(a) + "]\nhigh = 0.0000625\nmedium = 0.000125\n";
+    ini += "[controller.1]\ntype = 8\naxes = 16\n[controller.1.axis.1]\nhigh = 1e-06\n";  // runs at 16 ms
+    ini += "[controller.2]\naxes = 1\n[controller.2.axis.1]\nbuffer = 1000000\n";
+    SimConfig config;
+    std::string error;
+    EXPECT_TRUE(ParseConfig(ini, "f.ini", &config, &error)) << error;
 }
