@@ -22,6 +22,8 @@ enum Error {
     kErrTooManyHandles = -14,
     kErrGeared = -15,
     kErrBadType = -16,
+    // -17 is kept for the simulated fault of a controller that does not respond.
+    kErrNoMemory = -18,
 };
 
 // Text for a code; null for codes this library does not define.

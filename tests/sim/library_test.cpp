@@ -8,6 +8,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "controller/zq_library.h"
 #include "journal.h"
@@ -396,4 +397,82 @@ TEST_F(Library, HugeNumbersNeverReachTheAxisState) {
         ZqGetPositionEx(h_, 1, &position);
         EXPECT_EQ(position, 0);
     }
+}
+
+// The free address space of a 32-bit process reserved (not committed) in
+// blocks down to 4 MB, so that no allocation of 4 MB or more can succeed while
+// small ones still find room; released on destruction.
+class AddressSpaceFilled {
+public:
+    AddressSpaceFilled() {
+        blocks_.reserve(4096);
+        for (SIZE_T size = SIZE_T(1) << 30; size >= (SIZE_T(4) << 20) && blocks_.size() < blocks_.capacity();) {
+            if (void* p = VirtualAlloc(nullptr, size, MEM_RESERVE, PAGE_NOACCESS)) blocks_.push_back(p);
+            else size /= 2;
+        }
+    }
+    ~AddressSpaceFilled() {
+        for (void* p : blocks_) VirtualFree(p, 0, MEM_RELEASE);
+    }
+
+private:
+    std::vector<void*> blocks_;
+};
+
+// A controller whose capture buffers cannot be allocated is refused with its
+// own error code and text; the library and the process go on.
+TEST_F(Library, AnAllocationThatFailsIsAnErrorCodeNotTheEndOfTheProcess) {
+    if (sizeof(void*) != 4) GTEST_SKIP() << "fills the address space of a 32-bit process";
+    ZqClose(h_);
+    h_ = 0;
+    char dir[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    std::string path = std::string(dir) + "zqsim-memory-" + std::to_string(GetCurrentProcessId()) + ".ini";
+    std::ofstream(path, std::ios::binary) << "[controller.0]\naxes = 1\n"
+                                             "[controller.1]\naxes = 1\n[controller.1.axis.1]\nbuffer = 1000000\n";
+    SetEnvironmentVariableA("ZQSIM_CONFIG", path.c_str());
+    short small = ZqOpen(0, 2, "");  // reads the description while memory is plentiful
+    ASSERT_GT(small, 0);
+    short big;
+    {
+        AddressSpaceFilled full;
+        big = ZqOpen(1, 2, "");  // its 8 MB capture channels no longer fit
+    }
+    EXPECT_EQ(big, -18);
+    EXPECT_EQ(Text(-18), "Not enough memory for the simulated controller");
+    short again = ZqOpen(1, 2, "");
+    EXPECT_GT(again, 0);
+    double position = -1;
+    EXPECT_EQ(ZqGetPositionEx(again, 1, &position), 0);
+    EXPECT_EQ(position, 0);
+    ZqClose(again);
+    ZqClose(small);
+    SetEnvironmentVariableA("ZQSIM_CONFIG", nullptr);
+    DeleteFileA(path.c_str());
+}
+
+// A configuration path too long for a plain Windows path is not silently the
+// built-in bench: it is a file that cannot be read.
+TEST_F(Library, AConfigurationPathOfAnyLengthIsReadOrReported) {
+    ZqClose(h_);
+    h_ = 0;
+    char dir[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    for (size_t length : {259u, 260u, 400u, 1000u}) {
+        SCOPED_TRACE(length);
+        std::string path = std::string(dir) + "zqsim-";
+        path += std::string(length - path.size() - 4, 'x') + ".ini";
+        ASSERT_EQ(path.size(), length);
+        SetEnvironmentVariableA("ZQSIM_CONFIG", path.c_str());
+        short h = ZqOpen(0, 2, "");
+        EXPECT_EQ(h, -11);
+        if (h > 0) ZqClose(h);
+        std::vector<char> buffer(8192);
+        ASSERT_EQ(ZqTranslateErrorEx(-11, buffer.data(), static_cast<int>(buffer.size())), 0);
+        EXPECT_EQ(std::string(buffer.data()),
+                  "Simulated controller configuration error: " + path + " line 0: the file cannot be read");
+    }
+    SetEnvironmentVariableA("ZQSIM_CONFIG", nullptr);
+    h_ = ZqOpen(0, 2, "");
+    EXPECT_GT(h_, 0);
 }
