@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "sim_axis.h"
+#include "sim_errors.h"
 
 namespace zqsim {
 
@@ -190,7 +191,8 @@ std::string SetControllerKey(Pending& p, const std::string& key, const std::stri
     if (key == "type") p.spec.type = static_cast<int>(v);
     if (key == "flags") p.spec.flags = static_cast<int>(v);
     if (key == "open_error") {
-        if (v > 0) return "open_error must be 0 or a negative code";
+        // ZqOpen returns it as a short; -1 to -31 are the library's own codes with their own texts.
+        if (v != 0 && (v > kFirstOpenError || v < -32768)) return "open_error must be 0 or a code from -32 to -32768";
         p.spec.open_error = static_cast<int>(v);
     }
     if (key == "axes") {

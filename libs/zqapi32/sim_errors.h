@@ -26,6 +26,9 @@ enum Error {
     kErrNoMemory = -18,
 };
 
+// Codes -1 to -31 belong to the library; a configured open error lies below.
+constexpr int kFirstOpenError = -32;
+
 // Text for a code; null for codes this library does not define.
 const char* ErrorText(int code);
 

@@ -83,7 +83,12 @@ TEST(SimConfig, BadLinesNameFileLineAndReason) {
         {"[controller.0]\n[controller.0.axis.1]\nbuffer = 12x\n", "f.ini line 3: value of buffer is not an integer"},
         {"[controller.0]\naxes = 17\n", "f.ini line 2: axes must be 0 to 16"},
         {"[controller.0]\naxes = 99999999999\n", "f.ini line 2: value of axes is not an integer"},
-        {"[controller.0]\nopen_error = 5\n", "f.ini line 2: open_error must be 0 or a negative code"},
+        {"[controller.0]\nopen_error = 5\n", "f.ini line 2: open_error must be 0 or a code from -32 to -32768"},
+        // A short error code holds no more, and -1 to -31 are the library's own codes.
+        {"[controller.0]\nopen_error = -40000\n", "f.ini line 2: open_error must be 0 or a code from -32 to -32768"},
+        {"[controller.0]\nopen_error = -65536\n", "f.ini line 2: open_error must be 0 or a code from -32 to -32768"},
+        {"[controller.0]\nopen_error = -3\n", "f.ini line 2: open_error must be 0 or a code from -32 to -32768"},
+        {"[controller.0]\nopen_error = -31\n", "f.ini line 2: open_error must be 0 or a code from -32 to -32768"},
         {"[controller.0]\naxes = 2\n\n[controller.0.axis.3]\n", "f.ini line 4: axis 3 is beyond axes = 2"},
         {"[controller.0.axis.17]\n", "f.ini line 1: unknown section [controller.0.axis.17]"},
         {"[motor]\n", "f.ini line 1: unknown section [motor]"},
