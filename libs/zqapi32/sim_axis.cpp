@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "libs/common/sim_limits.h"
+
 namespace zqsim {
 
 namespace {
@@ -104,6 +106,16 @@ double ServoPeriod(const AxisSpec& spec, int update_rate, int controller_type, i
     }
 }
 
+double ShortestServoPeriod(const AxisSpec& spec, int controller_type, int number_axes) {
+    return std::min({ServoPeriod(spec, 1, controller_type, number_axes), ServoPeriod(spec, 2, controller_type, number_axes),
+                     ServoPeriod(spec, 4, controller_type, number_axes)});
+}
+
+size_t ErrorHistoryLength(const AxisSpec& spec, int controller_type, int number_axes) {
+    double shortest = ShortestServoPeriod(spec, controller_type, number_axes);
+    return static_cast<size_t>(std::ceil(zqlimits::kMaxDerivativePeriod / shortest)) + 2;
+}
+
 Axis::Axis(const AxisSpec& spec, const GainUnits& units, int controller_type, int number_axes)
     : spec_(spec), units_(units), controller_type_(controller_type), number_axes_(number_axes) {
     PowerOn();
@@ -114,12 +126,13 @@ void Axis::PowerOn() {
     int64_t keep_tick = tick_;
     on_ = trip_ = quiet_ = false;
     x_ = v_ = tau_ = r_ = r_prev_ = target_ = integral_ = aux_offset_ = 0;
-    errors_.fill(0);
+    std::fill(errors_.begin(), errors_.end(), 0.0);
     error_pos_ = 0;
     move_active_ = geared_ = false;
     capture_ = Capture();
     capture_.actual.assign(static_cast<size_t>(spec_.buffer), 0.0);
     capture_.optimal = capture_.torque = capture_.aux = capture_.actual;
+    errors_.assign(ErrorHistoryLength(spec_, controller_type_, number_axes_), 0.0);
     mode = 2;
     profile = kTrapezoidal;
     output_phase = 0;
@@ -143,9 +156,10 @@ void Axis::PowerOn() {
     double w = std::min(100.0, 0.2 / period_);
     double zeta = 0.6;
     gains = Gains();
-    gains.kp = RoundSignificant(j * w * w / kt / units_.p, 3);
-    gains.kd = RoundSignificant(std::max(0.0, 2 * zeta * w * j - b) / kt / units_.d, 3);
-    gains.ki = RoundSignificant(gains.kp * units_.p * w / 10 / units_.i, 3);
+    // (A plant of extreme numbers gets the largest gains the loop accepts.)
+    gains.kp = std::min(zqlimits::kMaxGain, RoundSignificant(j * w * w / kt / units_.p, 3));
+    gains.kd = std::min(zqlimits::kMaxGain, RoundSignificant(std::max(0.0, 2 * zeta * w * j - b) / kt / units_.d, 3));
+    gains.ki = std::min(zqlimits::kMaxGain, RoundSignificant(gains.kp * units_.p * w / 10 / units_.i, 3));
     gains.il = RoundSignificant(0.2 * spec_.torque_limit, 3);
     gains.kv = 0;
     gains.derivative_period = period_;
@@ -153,6 +167,11 @@ void Axis::PowerOn() {
 }
 
 void Axis::Retime() {
+    // A move keeps the time it has run, in seconds, across a change of the servo period.
+    if (move_active_) {
+        move_time_base_ += static_cast<double>(tick_ - move_start_tick_) * period_;
+        move_start_tick_ = tick_;
+    }
     period_ = ServoPeriod(spec_, update_rate, controller_type_, number_axes_);
     int64_t ns = std::llround(period_ * 1e9);
     period_ns_ = std::max<int64_t>(1, ns);
@@ -190,7 +209,7 @@ void Axis::Enable(bool on) {
         trip_ = false;
         integral_ = 0;
         r_ = r_prev_ = target_ = Actual();
-        errors_.fill(0);
+        std::fill(errors_.begin(), errors_.end(), 0.0);
     } else {
         tau_ = 0;
     }
@@ -236,6 +255,7 @@ void Axis::MoveTo(double target) {
     move_ = MovePlan::Make(profile, target_ - from, velocity, acceleration, deceleration);
     move_start_ = from;
     move_start_tick_ = tick_;
+    move_time_base_ = 0;
     move_active_ = move_.velocity > 0;
     if (!move_active_) r_ = target_;
 }
@@ -302,6 +322,18 @@ void Axis::StepPlant(double force) {
     v_ = E_ * v_ + G_ * force;
 }
 
+// The settings and the configuration are limited so that no step leaves the
+// range of numbers; should one still do so, the axis keeps its last finite
+// position and the motor switches off with the trip flag, as on an amplifier
+// fault, so that no infinity or NaN ever enters its state.
+void Axis::Fault(double x) {
+    x_ = x;
+    v_ = tau_ = integral_ = 0;
+    r_ = r_prev_ = target_ = Measure(x);
+    on_ = move_active_ = false;
+    trip_ = true;
+}
+
 void Axis::Tick(const Axis* master) {
     double x0 = x_, v0 = v_, tau0 = tau_, r0 = r_, i0 = integral_;
     bool error_steady = true;
@@ -315,7 +347,7 @@ void Axis::Tick(const Axis* master) {
         r_ = gear_base_ + gear_ratio_ * (master->r_ - master_base_);
         target_ = r_;
     } else if (move_active_) {
-        double t = static_cast<double>(k - move_start_tick_) * period_;
+        double t = move_time_base_ + static_cast<double>(k - move_start_tick_) * period_;
         if (t >= move_.Duration()) {
             r_ = target_;
             move_active_ = false;
@@ -343,8 +375,9 @@ void Axis::Tick(const Axis* master) {
         }
         const int m = derivative_ticks_;
         int n = static_cast<int>(errors_.size());
-        double e_old = errors_[static_cast<size_t>((error_pos_ - m + 1 + n) % n)];
-        error_pos_ = (error_pos_ + 1) % n;
+        int old_pos = error_pos_ - m + 1;  // the ring's length varies: wrap without a division
+        double e_old = errors_[static_cast<size_t>(old_pos < 0 ? old_pos + n : old_pos)];
+        error_pos_ = error_pos_ + 1 < n ? error_pos_ + 1 : 0;
         errors_[static_cast<size_t>(error_pos_)] = e;
         error_steady = e == e_old;
         double p = gains.kp * units_.p * e;
@@ -375,6 +408,7 @@ void Axis::Tick(const Axis* master) {
     }
 
     if (IsServo()) StepPlant(spec_.torque_constant * tau_);
+    if (!std::isfinite(x_ + v_ + r_)) Fault(x0);  // (one test for all three: they are far from overflow)
     r_prev_ = r_;
     ++tick_;
     next_tick_ns_ += period_ns_;

@@ -2,6 +2,7 @@
 // DC motor and load, encoders and capture buffer, advanced one servo tick at a time.
 #pragma once
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -122,6 +123,7 @@ public:
 private:
     double Measure(double x) const;
     void StepPlant(double force);
+    void Fault(double x);
 
     AxisSpec spec_;
     GainUnits units_;
@@ -137,13 +139,14 @@ private:
     bool on_ = false, trip_ = false, quiet_ = false;
     double x_ = 0, v_ = 0, tau_ = 0;
     double r_ = 0, r_prev_ = 0, target_ = 0, integral_ = 0, aux_offset_ = 0;
-    std::array<double, 1024> errors_{};
+    std::vector<double> errors_;  // loop error of the last servo ticks, a ring
     int error_pos_ = 0;
     double cached_derivative_period_ = -1, cached_period_ = -1;
     int derivative_ticks_ = 1;
     bool move_active_ = false;
     MovePlan move_;
     int64_t move_start_tick_ = 0;
+    double move_time_base_ = 0;  // seconds the move had run at move_start_tick_
     double move_start_ = 0;
     bool geared_ = false;
     double gear_ratio_ = 1, gear_base_ = 0, master_base_ = 0;
@@ -152,5 +155,10 @@ private:
 
 // Servo period of an axis at an update rate (type 8 controllers: axes x 1 ms).
 double ServoPeriod(const AxisSpec& spec, int update_rate, int controller_type, int number_axes);
+// The shortest of its servo periods.
+double ShortestServoPeriod(const AxisSpec& spec, int controller_type, int number_axes);
+// Entries of the loop's error history: room for the longest derivative span,
+// the longest sample period at the shortest servo period.
+size_t ErrorHistoryLength(const AxisSpec& spec, int controller_type, int number_axes);
 
 }  // namespace zqsim
