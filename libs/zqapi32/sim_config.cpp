@@ -45,9 +45,12 @@ AxisSpec BeltAxis() {
     return a;
 }
 
-// A table on a lead screw: stiffer, resonating near 300 Hz with more damping.
+// A table on a lead screw, stiffer, resonating near 300 Hz with more damping,
+// and measured at the table by a linear scale: the resonance is inside the
+// position loop, so too much derivative gain makes the axis sing.
 AxisSpec ScrewAxis() {
     AxisSpec a;
+    a.encoder_on_load = 1;
     a.inertia = 0.5;
     a.load_inertia = 0.5;
     a.coupling_stiffness = 888000.0;  // sqrt(k (1/Jm + 1/Jl)) = 1885 rad/s

@@ -226,72 +226,88 @@ TEST(SimTwoMass, BenchResonantAxesStepStablyAtPowerOn) {
     }
 }
 
-TEST(SimTwoMass, RaisingPPastTheResonanceLimitMakesTheBeltAxisRing) {
-    // The same gains on a rigid axis of the same total inertia and friction
-    // settle: the belt's resonance, not the gain alone, sets the limit.
-    zqsim::ControllerSpec rigid = *zqsim::BenchConfig().Find(2);
-    zqsim::AxisSpec& r0 = rigid.axes[0];
-    r0.inertia += r0.load_inertia;
-    r0.viscous += r0.load_viscous;
-    r0.load_inertia = 0;
+TEST(SimTwoMass, RaisingGainsPastTheResonanceLimitMakesTheBenchAxesRing) {
+    // The belt axis (motor encoder) rings when P is raised; the screw axis
+    // (linear scale on the load) sings near 300 Hz when D is raised. The same
+    // gains on a rigid axis of the same total inertia and friction settle:
+    // the resonance, not the gain alone, sets the limit.
+    struct Case { const char* name; int axis; double p_factor, d_factor; } cases[] = {
+        {"belt, P x8", 1, 8, 1}, {"belt, P x16", 1, 16, 1}, {"screw, D x3", 2, 1, 3}, {"screw, D x4", 2, 1, 4}};
     struct Result { double error_swing, torque_swing; bool tripped; };
-    auto run = [](Controller& c, double kp, double kd, double ki) {
+    auto run = [](Controller& c, int axis, double p_factor, double d_factor) {
+        double kp = 0;
         FilterConfig f{};
-        c.GetFilter(1, &f);
-        f.DerivativeGain = kd;
-        f.IntegralGain = ki;
-        c.SetFilter(1, &f);
-        c.Set(1, Controller::kSetGain, kp);
-        Response r = Step(c, 1, 100, 2);
-        return Result{Swing(Error(r), 500), Swing(r.torque, 500), c.DecodeStatus(c.GetStatus(1), 7) == 1};
+        c.Get(axis, Controller::kGain, &kp);
+        c.GetFilter(axis, &f);
+        f.DerivativeGain *= d_factor;
+        c.SetFilter(axis, &f);
+        c.Set(axis, Controller::kSetGain, kp * p_factor);
+        Response r = Step(c, axis, 100, 2);
+        return Result{Swing(Error(r), 500), Swing(r.torque, 500), c.DecodeStatus(c.GetStatus(axis), 7) == 1};
     };
-    auto belt = simtest::Bench(2);
-    double kp = 0;
-    FilterConfig f{};
-    belt->Get(1, Controller::kGain, &kp);
-    belt->GetFilter(1, &f);
-    const double kd = f.DerivativeGain, ki = f.IntegralGain;
-
-    // Settled means within a few counts of friction hunting late in the record.
-    Result calm = run(*belt, kp, kd, ki);
-    EXPECT_FALSE(calm.tripped);
-    EXPECT_LE(calm.error_swing, 0.5);
-    EXPECT_LT(calm.torque_swing, 1.0);
-    for (double factor : {8.0, 16.0}) {
-        SCOPED_TRACE(factor);
-        auto fresh = simtest::Bench(2);
-        Result high = run(*fresh, factor * kp, kd, ki);
+    // The rigid twins power on with different gains: copy the resonant axes' gains over.
+    auto copy_gains = [](Controller& from, Controller& to, int axis) {
+        double kp = 0;
+        FilterConfig f{};
+        from.Get(axis, Controller::kGain, &kp);
+        from.GetFilter(axis, &f);
+        to.Set(axis, Controller::kSetGain, kp);
+        to.SetFilter(axis, &f);
+    };
+    zqsim::ControllerSpec rigid = *zqsim::BenchConfig().Find(2);
+    for (auto& a : rigid.axes) {
+        a.inertia += a.load_inertia;
+        a.viscous += a.load_viscous;
+        a.load_inertia = 0;
+    }
+    for (int axis : {1, 2}) {
+        SCOPED_TRACE(axis);
+        // Settled means within a few counts of friction hunting late in the record.
+        auto c = simtest::Bench(2);
+        Result calm = run(*c, axis, 1, 1);
+        EXPECT_FALSE(calm.tripped);
+        EXPECT_LE(calm.error_swing, 0.5);
+        EXPECT_LT(calm.torque_swing, 1.0);
+    }
+    for (const auto& tc : cases) {
+        SCOPED_TRACE(tc.name);
+        auto c = simtest::Bench(2);
+        Controller twin(rigid);
+        copy_gains(*c, twin, tc.axis);
+        Result high = run(*c, tc.axis, tc.p_factor, tc.d_factor);
         EXPECT_TRUE(high.tripped || (high.error_swing > 1.0 && high.torque_swing > 2.0))
             << high.error_swing << " " << high.torque_swing;
-        Controller twin(rigid);
-        Result steady = run(twin, factor * kp, kd, ki);
+        // The twin's torque keeps only the encoder counts' noise through the derivative.
+        Result steady = run(twin, tc.axis, tc.p_factor, tc.d_factor);
         EXPECT_FALSE(steady.tripped);
         EXPECT_LE(steady.error_swing, 0.5);
-        EXPECT_LT(steady.torque_swing, 1.0);
+        if (!high.tripped) {
+            EXPECT_LT(steady.torque_swing, 0.5 * high.torque_swing);
+        }
     }
 }
 
 TEST(SimTwoMass, SettingThePositionShiftsMotorAndLoadTogether) {
-    for (int encoder_on_load : {0, 1}) {
-        SCOPED_TRACE(encoder_on_load);
-        zqsim::ControllerSpec spec = *zqsim::BenchConfig().Find(2);
-        spec.axes[0].encoder_on_load = encoder_on_load;
-        Controller c(spec);
-        ASSERT_EQ(c.EnableAxis(1, 1), 0);
-        c.AdvanceTo(c.Now() + 100'000'000);
-        ASSERT_EQ(c.Set(1, Controller::kSetPosition, 5000), 0);
+    // Axis 1 reads its motor, axis 2 its load.
+    for (int axis : {1, 2}) {
+        SCOPED_TRACE(axis);
+        auto c = simtest::Bench(2);
+        ASSERT_EQ(c->EnableAxis(axis, 1), 0);
+        ASSERT_EQ(c->MoveRelative(axis, 100), 0);
+        c->AdvanceTo(c->Now() + 500'000'000);
+        ASSERT_EQ(c->Set(axis, Controller::kSetPosition, 5000), 0);
         double actual = 0, aux = 0, torque = 0;
-        c.Get(1, Controller::kActual, &actual);
-        c.Get(1, Controller::kAuxiliary, &aux);
+        c->Get(axis, Controller::kActual, &actual);
+        c->Get(axis, Controller::kAuxiliary, &aux);
         EXPECT_EQ(actual, 5000);
-        EXPECT_NEAR(aux, 5000, 0.1);
+        EXPECT_NEAR(aux, 5000, 0.2);
         // No twist appeared: the axis stays at rest.
-        c.AdvanceTo(c.Now() + 100'000'000);
-        c.Get(1, Controller::kActual, &actual);
-        c.Get(1, Controller::kAuxiliary, &aux);
-        c.Get(1, Controller::kTorque, &torque);
-        EXPECT_NEAR(actual, 5000, 0.1);
-        EXPECT_NEAR(aux, 5000, 0.1);
+        c->AdvanceTo(c->Now() + 100'000'000);
+        c->Get(axis, Controller::kActual, &actual);
+        c->Get(axis, Controller::kAuxiliary, &aux);
+        c->Get(axis, Controller::kTorque, &torque);
+        EXPECT_NEAR(actual, 5000, 0.2);
+        EXPECT_NEAR(aux, 5000, 0.2);
         EXPECT_LT(std::fabs(torque), 0.5);
     }
 }
