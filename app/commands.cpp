@@ -5,21 +5,22 @@
 #include <cstdio>
 
 #include "../controller/zq_library.h"
+#include "../core/connection.h"
+#include "../core/help_file.h"
+#include "../core/settings.h"
+#include "../core/wait_cursor.h"
 #include "../files/command_file.h"
 #include "../files/file_dialogs.h"
 #include "../files/test_data_file.h"
 #include "../libs/plotwin/plotwin.h"
 #include "../panel/gain_panel.h"
+#include "../panel/gain_slider.h"
 #include "../panel/limits_dialog.h"
 #include "../plot/plot_display.h"
 #include "../print/print_job.h"
 #include "../resources/app_ids.h"
 #include "../resources/panel_ids.h"
 #include "../setup/test_setup.h"
-#include "connection.h"
-#include "help_file.h"
-#include "settings.h"
-#include "wait_cursor.h"
 
 namespace {
 
@@ -173,13 +174,6 @@ void TestSetup(HWND window) {
 }
 
 }  // namespace
-
-void RefreshSliders(const AppState& state) {
-    // Without an open controller there are no gains to re-read; the sliders keep what they show.
-    if (!state.PanelWindow || !ControllerOpen(state)) return;
-    for (int id : {IDC_SLIDER_P, IDC_SLIDER_I, IDC_SLIDER_D})
-        SendDlgItemMessageA(state.PanelWindow, id, SLM_REFRESH, 0, 0);
-}
 
 void ResetAxisReadout() { StatusReadout.lastAxis = -1; }
 

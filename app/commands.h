@@ -1,15 +1,13 @@
 // The main window's command side: menu and accelerator commands, the File
 // popup's enabling, and the 110 ms status timer.
 #pragma once
-#include "app_state.h"
+#include "../core/app_state.h"
 
 LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM lParam);
 LRESULT OnStatusTimer(HWND window);
 // Returns true when handled (the File popup); false for default processing.
 bool OnMainInitMenuPopup(HWND window, WPARAM wParam, LPARAM lParam);
 
-// Message 1025 to sliders 215, 216 and 217 of the panel, in that order.
-void RefreshSliders(const AppState& state);
 // Forces the timer to rewrite the axis readout and recompute the decimals.
 void ResetAxisReadout();
 // Forgets everything the timer showed, as at process start (a new main window).

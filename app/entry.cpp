@@ -2,15 +2,15 @@
 #include "entry.h"
 
 #include "../controller/zq_library.h"
+#include "../core/app_state.h"
+#include "../core/help_file.h"
 #include "../libs/plotwin/plotwin.h"
 #include "../panel/gain_panel.h"
 #include "../panel/gain_slider.h"
 #include "../resources/app_ids.h"
 #include "../resources/panel_ids.h"
-#include "app_state.h"
 #include "command_line.h"
 #include "commands.h"
-#include "help_file.h"
 #include "main_window.h"
 
 const char kLibraryVersionMessage[] = "This application requires version 350\nor later of the Zephmill Dialogs!";

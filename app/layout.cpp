@@ -1,7 +1,7 @@
 // Main window layout arithmetic.
 #include "layout.h"
 
-#include "app_state.h"
+#include "../core/app_state.h"
 
 MainLayout ComputeMainLayout(int paneCount, int plotStyle, int clientWidth, int clientHeight) {
     MainLayout layout = {};

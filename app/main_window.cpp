@@ -5,16 +5,16 @@
 #include <new>
 
 #include "../controller/zq_library.h"
+#include "../core/connection.h"
+#include "../core/help_file.h"
+#include "../core/record_time.h"
+#include "../core/settings.h"
 #include "../libs/plotwin/plotwin.h"
 #include "../plot/plot_display.h"
 #include "../resources/app_ids.h"
 #include "../resources/panel_ids.h"
-#include "../steptest/step_test.h"
 #include "commands.h"
-#include "connection.h"
-#include "help_file.h"
 #include "layout.h"
-#include "settings.h"
 
 namespace {
 

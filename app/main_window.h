@@ -3,7 +3,7 @@
 #pragma once
 #include <windows.h>
 
-#include "app_state.h"
+#include "../core/app_state.h"
 
 #define MAIN_CLASS "Loopsmith"
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/app_state.h"
+#include "core/app_state.h"
 #include "files/test_data_file.h"
 
 namespace {

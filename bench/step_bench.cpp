@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
 #include "app/entry.h"
 #include "controller/zq_library.h"
+#include "core/app_state.h"
 #include "plot/plot_display.h"
-#include "steptest/step_test.h"
+#include "steptest/step_run.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // controller; import leaves reading and sending the file to the dialogs library.
 #include "command_file.h"
 
-#include "../app/connection.h"
 #include "../controller/zq_library.h"
+#include "../core/connection.h"
 #include "command_file_format.h"
 #include "replacing_file.h"
 

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "../app/app_state.h"
 #include "../controller/zq_library.h"
+#include "../core/app_state.h"
 
 static_assert(sizeof(OPENFILENAMEA) == 88, "the dialog request is 88 bytes");
 

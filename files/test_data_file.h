@@ -2,7 +2,7 @@
 #pragma once
 #include <windows.h>
 
-#include "../app/app_state.h"
+#include "../core/app_state.h"
 #include "test_data_format.h"
 
 // Writes the displayed test to fileName; 1 when written. A file that cannot be

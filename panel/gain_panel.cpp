@@ -5,13 +5,13 @@
 
 #include <cstdio>
 
-#include "../app/connection.h"
-#include "../app/settings.h"
 #include "../controller/zq_library.h"
+#include "../core/capture_data.h"
+#include "../core/connection.h"
+#include "../core/settings.h"
 #include "../plot/plot_display.h"
 #include "../resources/panel_ids.h"
-#include "../steptest/capture_data.h"
-#include "../steptest/step_test.h"
+#include "../steptest/step_run.h"
 #include "gain_slider.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #pragma once
 #include <windows.h>
 
-#include "../app/app_state.h"
+#include "../core/app_state.h"
 
 #define PANEL_CLASS "CPanelClass"
 LRESULT CALLBACK GainPanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

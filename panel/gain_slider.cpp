@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <new>
 
-#include "../app/connection.h"
 #include "../controller/zq_library.h"
+#include "../core/connection.h"
 #include "../resources/panel_ids.h"
 #include "limits_dialog.h"
 
@@ -52,6 +52,13 @@ double IntGainAccess(short handle, unsigned short axis, unsigned short partner, 
 
 double DerGainAccess(short handle, unsigned short axis, unsigned short partner, const double* newValue) {
     return FilterGainAccess(&FilterConfig::DerivativeGain, handle, axis, partner, newValue);
+}
+
+void RefreshSliders(const AppState& state) {
+    // Without an open controller there are no gains to re-read; the sliders keep what they show.
+    if (!state.PanelWindow || state.ControllerHandle <= 0) return;
+    for (int id : {IDC_SLIDER_P, IDC_SLIDER_I, IDC_SLIDER_D})
+        SendDlgItemMessageA(state.PanelWindow, id, SLM_REFRESH, 0, 0);
 }
 
 // ---- Slider arithmetic ----

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstddef>
 
-#include "../app/app_state.h"
+#include "../core/app_state.h"
 
 #define SLIDER_CLASS "SliderWindowClass"
 
@@ -18,6 +18,10 @@ LRESULT CALLBACK GainSliderProc(HWND window, UINT message, WPARAM wParam, LPARAM
 double PropGainAccess(short handle, unsigned short axis, unsigned short partner, const double* newValue);
 double IntGainAccess(short handle, unsigned short axis, unsigned short partner, const double* newValue);
 double DerGainAccess(short handle, unsigned short axis, unsigned short partner, const double* newValue);
+
+// Message 1025 to sliders 215, 216 and 217 of the panel, in that order, so that
+// they re-read their gains after something else changed the controller's settings.
+void RefreshSliders(const AppState& state);
 
 // Beeps when a zoom cannot go further; tests replace it to count the beeps.
 extern BOOL (WINAPI *SliderBeepFunction)(UINT type);

@@ -2,10 +2,10 @@
 // gains in LimitsDialogMask, validates on OK and stores the limits of all three.
 #include "limits_dialog.h"
 
-#include "../app/commands.h"
-#include "../app/help_file.h"
+#include "../core/help_file.h"
 #include "../resources/limits_dialog_ids.h"
 #include "dialog_helpers.h"
+#include "gain_slider.h"
 
 BOOL (WINAPI *LimitsHelpFunction)(HWND, LPCSTR, UINT, ULONG_PTR) = WinHelpA;
 int (WINAPI *LimitsWarningFunction)(HWND, LPCSTR, LPCSTR, UINT) = MessageBoxA;

@@ -4,8 +4,8 @@
 
 #include <cmath>
 
+#include "../core/record_time.h"
 #include "../libs/plotwin/plotwin.h"
-#include "../steptest/step_test.h"
 
 namespace {
 
@@ -106,14 +106,6 @@ void RunOp(const AppState& s, const PaneOp& op, size_t count) {
 }
 
 }  // namespace
-
-void ClearPlots(AppState& state) {
-    for (HWND pane : state.PlotPanes) {
-        if (!pane) continue;
-        SendMessageA(pane, PWM_CLEAR, 1, -1);
-        SendMessageA(pane, PWM_SETYFORMAT, 0, reinterpret_cast<LPARAM>("%lg"));
-    }
-}
 
 std::vector<PaneOp> PlanPlots(const PlotInputs& in) {
     std::vector<PaneOp> ops;

@@ -3,10 +3,9 @@
 #pragma once
 #include <vector>
 
-#include "../app/app_state.h"
+#include "../core/app_state.h"
+#include "../core/plot_panes.h"
 
-// Empties the five panes.
-void ClearPlots(AppState& state);
 // Rebuilds all panes from the stored data of the current axis.
 void UpdatePlots(HWND mainWindow);
 // Sets the pane's y range from its data range, rounded to the scale table.

@@ -2,7 +2,7 @@
 // page height and span 5 % to 93 % of its width.
 #include "pane_placement.h"
 
-#include "../app/app_state.h"
+#include "../core/app_state.h"
 
 std::vector<PaneViewport> PlacePrintedPanes(int plotStyle, int paneCount, bool plotTorque, int H, int V) {
     std::vector<PaneViewport> out;

@@ -2,7 +2,7 @@
 // plot panes, clean-up.
 #include "print_job.h"
 
-#include "../app/app_state.h"
+#include "../core/app_state.h"
 #include "../libs/plotwin/plotwin.h"
 #include "../panel/dialog_helpers.h"
 #include "pane_placement.h"

@@ -25,18 +25,21 @@ void Text(HDC dc, double x, double y, const char* text) {
     TextOutA(dc, static_cast<int>(x), static_cast<int>(y), text, lstrlenA(text));
 }
 
-// One label and value row of a column.
-struct Column {
-    HDC dc;
-    double x, xValue, y, step;
-    void Skip() { y += step; }
-    void Row(const char* label, const char* value) {
-        Text(dc, x, y, label);
-        Text(dc, xValue, y, value);
-    }
-};
+std::string Num(const char* format, double value) {
+    char buffer[256];
+    std::snprintf(buffer, sizeof buffer, format, value);
+    return buffer;
+}
 
-void Format(char* buffer, const char* format, double value) { std::snprintf(buffer, 256, format, value); }
+// Draws the rows of one column from its top line; each row is `advance`
+// line steps above the next.
+void DrawColumn(HDC dc, double x, double xValue, double y, double step, const std::vector<ReportRow>& rows) {
+    for (const ReportRow& row : rows) {
+        Text(dc, x, y, row.label);
+        Text(dc, xValue, y, row.value.c_str());
+        y += row.advance * step;
+    }
+}
 
 }  // namespace
 
@@ -67,6 +70,53 @@ std::string FinalPositionText(const SampleSequence* actual, int sampleCount) {
     char text[256];
     std::snprintf(text, sizeof text, "%-10g", actual->At(index));
     return text;
+}
+
+std::vector<ReportRow> TestParameterRows(const TestSettings& t, const struct tm& local, const char* controllerType,
+                                         const char* axisType, int axis) {
+    char date[64] = {}, time[64] = {}, number[32] = {}, points[32] = {};
+    strftime(date, sizeof date, "%d-%b-%Y", &local);
+    strftime(time, sizeof time, "%I:%M:%S %p", &local);
+    std::snprintf(number, sizeof number, "%-2d", axis);
+    std::snprintf(points, sizeof points, "%d", t.SampleCount);
+    return {
+        {"Test Date", date, 1},
+        {"Test Time", time, 2},
+        {"Controller Type", controllerType, 1},
+        {"Axis Type", axisType, 1},
+        {"Axis Number", number, 2},
+        {"Move Distance", Num("%-10.10g", t.Distance), 1},
+        {"Delay Before Capture", Num("%-10.10g sec", t.Delay), 1},
+        {"Capture Time", Num("%-10.10g sec", t.RecordTime), 1},
+        {"    Capture Points", points, 1},
+        {"    Capture Interval", Num("%-10.10g sec", t.SamplePeriod), 1},
+        {"Cycle Mode", t.Cycle ? "yes" : "no", 1},
+        {"Cycle Dwell", Num("%-10.10g sec", t.Dwell), 1},
+    };
+}
+
+std::vector<ReportRow> AxisConfigurationRows(const MotionConfig& motion, const FilterConfig& filter,
+                                             const AxisConfig& axisConfig, int profile,
+                                             const std::string& finalPosition) {
+    return {
+        {"Proportional Gain", Num("%-10g", motion.Gain), 1},
+        {"Integral Gain", Num("%-10g", filter.IntegralGain), 1},
+        {"Derivative Gain", Num("%-10g", filter.DerivativeGain), 1},
+        {"Integration Limit", Num("%-10g", filter.IntegrationLimit), 1},
+        {"Derivative Sample", Num("%-10g sec", filter.DerivativeSamplePeriod), 1},
+        {"Velocity Gain", Num("%-10g", filter.VelocityGain), 1},
+        {"Loop Rate",
+         LoopRateText(motion.UpdateRate, axisConfig.LowRatePeriod, axisConfig.MediumRatePeriod,
+                      axisConfig.HighRatePeriod),
+         2},
+        {"Final Position", finalPosition, 1},
+        {"Velocity", Num("%-10g", motion.Velocity), 1},
+        {"Acceleration", Num("%-10g", motion.Acceleration), 1},
+        {"Deceleration", Num("%-10g", motion.Deceleration), 1},
+        {"Profile", ProfileName(profile), 1},
+        {"Maximum Torque", Num("%-10g", motion.Torque), 1},
+        {"Max. Following Error", Num("%-10g", filter.FollowingError), 1},
+    };
 }
 
 void DrawReport(HDC dc, AppState& state) {
@@ -116,47 +166,14 @@ void DrawReportOnPage(HDC dc, AppState& state, int H, int V) {
     time_t now = time(nullptr);
     struct tm local = *localtime(&now);
 
+    char controllerType[256] = {};
+    ZQDLG_ControllerDescEx(controller.ControllerType, 1, controllerType, 256);
+    controllerType[255] = '\0';
+    char axisType[256] = {};
+    ZQDLG_ModuleDescEx(axisConfig.ModuleType, 1, axisType, 256);
+    axisType[255] = '\0';
     const TestSettings& t = state.LastTest;
-    char buffer[256] = {};
-    Column left{dc, X1, X1 + 24 * w, y1, LH};
-    strftime(buffer, sizeof buffer, "%d-%b-%Y", &local);
-    left.Row("Test Date", buffer);
-    left.Skip();
-    strftime(buffer, sizeof buffer, "%I:%M:%S %p", &local);
-    left.Row("Test Time", buffer);
-    left.Skip(); left.Skip();
-    buffer[0] = '\0';
-    ZQDLG_ControllerDescEx(controller.ControllerType, 1, buffer, 256);
-    buffer[255] = '\0';
-    left.Row("Controller Type", buffer);
-    left.Skip();
-    buffer[0] = '\0';
-    ZQDLG_ModuleDescEx(axisConfig.ModuleType, 1, buffer, 256);
-    buffer[255] = '\0';
-    left.Row("Axis Type", buffer);
-    left.Skip();
-    std::snprintf(buffer, sizeof buffer, "%-2d", state.Axis);
-    left.Row("Axis Number", buffer);
-    left.Skip(); left.Skip();
-    Format(buffer, "%-10.10g", t.Distance);
-    left.Row("Move Distance", buffer);
-    left.Skip();
-    Format(buffer, "%-10.10g sec", t.Delay);
-    left.Row("Delay Before Capture", buffer);
-    left.Skip();
-    Format(buffer, "%-10.10g sec", t.RecordTime);
-    left.Row("Capture Time", buffer);
-    left.Skip();
-    std::snprintf(buffer, sizeof buffer, "%d", t.SampleCount);
-    left.Row("    Capture Points", buffer);
-    left.Skip();
-    Format(buffer, "%-10.10g sec", t.SamplePeriod);
-    left.Row("    Capture Interval", buffer);
-    left.Skip();
-    left.Row("Cycle Mode", t.Cycle ? "yes" : "no");
-    left.Skip();
-    Format(buffer, "%-10.10g sec", t.Dwell);
-    left.Row("Cycle Dwell", buffer);
+    DrawColumn(dc, X1, X1 + 24 * w, y1, LH, TestParameterRows(t, local, controllerType, axisType, state.Axis));
 
     const double X2 = 0.55 * H;
     MotionConfig motion = {};
@@ -167,49 +184,10 @@ void DrawReportOnPage(HDC dc, AppState& state, int H, int V) {
     Text(dc, X2, Y0, "Axis Configuration");
     SelectObject(dc, body);
 
-    Column right{dc, X2, X2 + 24 * w, y1, LH};
-    Format(buffer, "%-10g", motion.Gain);
-    right.Row("Proportional Gain", buffer);
-    right.Skip();
-    Format(buffer, "%-10g", filter.IntegralGain);
-    right.Row("Integral Gain", buffer);
-    right.Skip();
-    Format(buffer, "%-10g", filter.DerivativeGain);
-    right.Row("Derivative Gain", buffer);
-    right.Skip();
-    Format(buffer, "%-10g", filter.IntegrationLimit);
-    right.Row("Integration Limit", buffer);
-    right.Skip();
-    Format(buffer, "%-10g sec", filter.DerivativeSamplePeriod);
-    right.Row("Derivative Sample", buffer);
-    right.Skip();
-    Format(buffer, "%-10g", filter.VelocityGain);
-    right.Row("Velocity Gain", buffer);
-    right.Skip();
-    right.Row("Loop Rate", LoopRateText(motion.UpdateRate, axisConfig.LowRatePeriod, axisConfig.MediumRatePeriod,
-                                        axisConfig.HighRatePeriod).c_str());
-    right.Skip(); right.Skip();
-    right.Row("Final Position",
-              FinalPositionText(ChannelFor(state, Channel::Actual, state.Axis), t.SampleCount).c_str());
-    right.Skip();
-    Format(buffer, "%-10g", motion.Velocity);
-    right.Row("Velocity", buffer);
-    right.Skip();
-    Format(buffer, "%-10g", motion.Acceleration);
-    right.Row("Acceleration", buffer);
-    right.Skip();
-    Format(buffer, "%-10g", motion.Deceleration);
-    right.Row("Deceleration", buffer);
-    right.Skip();
     int profile = 0;
     ZqGetProfile(handle, axis, &profile);
-    right.Row("Profile", ProfileName(profile));
-    right.Skip();
-    Format(buffer, "%-10g", motion.Torque);
-    right.Row("Maximum Torque", buffer);
-    right.Skip();
-    Format(buffer, "%-10g", filter.FollowingError);
-    right.Row("Max. Following Error", buffer);
+    const std::string finalPosition = FinalPositionText(ChannelFor(state, Channel::Actual, state.Axis), t.SampleCount);
+    DrawColumn(dc, X2, X2 + 24 * w, y1, LH, AxisConfigurationRows(motion, filter, axisConfig, profile, finalPosition));
 
     HFONT footer = MakeFont(static_cast<int>(0.75 * A0), 400, false);
     SelectObject(dc, footer);

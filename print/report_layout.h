@@ -3,9 +3,12 @@
 #pragma once
 #include <windows.h>
 
+#include <ctime>
 #include <string>
+#include <vector>
 
-#include "../app/app_state.h"
+#include "../controller/zq_records.h"
+#include "../core/app_state.h"
 
 // Draws the report text on the page that the print job has started (MM_TEXT).
 void DrawReport(HDC dc, AppState& state);
@@ -19,5 +22,20 @@ const char* ProfileName(int code);
 // The "Final Position" value: element SampleCount - 1 of the Actual samples,
 // the last stored sample when there are fewer, or empty when there are none.
 std::string FinalPositionText(const SampleSequence* actual, int sampleCount);
+
+// One label and value row of a report column; the next row is `advance` line
+// steps below it.
+struct ReportRow {
+    const char* label;
+    std::string value;
+    int advance = 1;
+};
+// The "Test Parameters" column for the test on display and the print time.
+std::vector<ReportRow> TestParameterRows(const TestSettings& t, const struct tm& local, const char* controllerType,
+                                         const char* axisType, int axis);
+// The "Axis Configuration" column from the axis's records read at printing.
+std::vector<ReportRow> AxisConfigurationRows(const MotionConfig& motion, const FilterConfig& filter,
+                                             const AxisConfig& axisConfig, int profile,
+                                             const std::string& finalPosition);
 
 extern const char kReportWebAddress[];

@@ -6,8 +6,8 @@
 
 #include <cstdio>
 
-#include "../app/connection.h"
 #include "../controller/zq_library.h"
+#include "../core/connection.h"
 #include "../panel/dialog_helpers.h"
 #include "../resources/test_setup_ids.h"
 #include "property_page.h"

@@ -11,10 +11,10 @@
 #include <new>
 
 #include "../controller/zq_library.h"
+#include "../core/capture_data.h"
+#include "../core/record_time.h"
 #include "../panel/dialog_helpers.h"
 #include "../resources/test_setup_ids.h"
-#include "../steptest/capture_data.h"
-#include "../steptest/step_test.h"
 #include "property_page.h"
 
 namespace {

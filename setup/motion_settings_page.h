@@ -3,7 +3,7 @@
 #pragma once
 #include <windows.h>
 
-#include "../app/app_state.h"
+#include "../core/app_state.h"
 
 INT_PTR CALLBACK MotionSettingsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -4,7 +4,7 @@
 #pragma once
 #include <windows.h>
 
-#include "../app/app_state.h"
+#include "../core/app_state.h"
 
 // Tells the sheet that the page changed something (enables its Apply button).
 void ReportPageChanged(HWND page);

@@ -5,7 +5,7 @@
 #include <commctrl.h>
 #include <prsht.h>
 
-#include "../app/app_state.h"
+#include "../core/app_state.h"
 #include "../resources/test_setup_ids.h"
 #include "info_page.h"
 #include "motion_settings_page.h"

@@ -28,3 +28,11 @@ if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get update -q
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q "${missing[@]}"
 fi
+
+# A kernel that runs only 64-bit user code refuses Wine's 32-bit loader: then
+# 32-bit programs run through QEMU's user-mode emulator (tools/ia32.sh).
+if bash "$(dirname "$0")/ia32.sh" needed; then
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  $SUDO bash "$(dirname "$0")/ia32.sh" enable
+fi

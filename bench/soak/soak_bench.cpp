@@ -7,9 +7,9 @@
 
 #include <cstdio>
 
-#include "app/app_state.h"
 #include "app_fixture.h"
 #include "controller/zq_library.h"
+#include "core/app_state.h"
 #include "resources/app_ids.h"
 #include "resources/panel_ids.h"
 #include "responder.h"

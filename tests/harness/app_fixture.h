@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/app_state.h"
+#include "core/app_state.h"
 
 // Redirects HKEY_CURRENT_USER of this process to a fresh private key for the
 // object's lifetime, so tests running side by side never see each other's settings.

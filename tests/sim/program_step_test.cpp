@@ -4,11 +4,11 @@
 
 #include <algorithm>
 
-#include "app/app_state.h"
+#include "core/app_state.h"
 #include "app_fixture.h"
 #include "controller/zq_library.h"
-#include "steptest/capture_data.h"
-#include "steptest/step_test.h"
+#include "core/capture_data.h"
+#include "steptest/step_run.h"
 
 namespace {
 

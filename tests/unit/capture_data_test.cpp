@@ -1,7 +1,7 @@
 // Capture data store: per-axis sequences and the bounds of ChannelFor.
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
+#include "core/app_state.h"
 
 namespace {
 

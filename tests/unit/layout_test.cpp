@@ -1,8 +1,8 @@
 // Main window layout arithmetic and the plot pane count.
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
 #include "app/layout.h"
+#include "core/app_state.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/commands.h"
-#include "app/connection.h"
+#include "core/connection.h"
 #include "panel/gain_panel.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Printed report: pane viewports of every style and the report's value texts.
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
+#include "core/app_state.h"
 #include "print/pane_placement.h"
 #include "print/report_layout.h"
 

@@ -4,7 +4,8 @@
 #include <cmath>
 #include <limits>
 
-#include "steptest/step_test.h"
+#include "core/record_time.h"
+#include "steptest/step_run.h"
 
 namespace {
 

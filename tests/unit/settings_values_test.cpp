@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "app/settings.h"
+#include "core/settings.h"
 
 namespace {
 

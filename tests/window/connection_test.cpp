@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
 #include "app/commands.h"
-#include "app/connection.h"
 #include "app_fixture.h"
 #include "controller/zq_library.h"
+#include "core/app_state.h"
+#include "core/connection.h"
 #include "journal.h"
 #include "journal_handle.h"
 #include "registry.h"

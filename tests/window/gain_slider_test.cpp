@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
 #include "app_fixture.h"
 #include "controller/zq_library.h"
+#include "core/app_state.h"
 #include "gain_sliders.h"
 #include "journal.h"
 #include "panel/gain_slider.h"

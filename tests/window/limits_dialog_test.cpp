@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/help_file.h"
 #include "app_fixture.h"
+#include "core/help_file.h"
 #include "gain_sliders.h"
 #include "journal.h"
 #include "panel/limits_dialog.h"

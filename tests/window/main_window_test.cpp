@@ -1,9 +1,9 @@
 // Main window: classes, plot panes, layout, minimum size, start-up failures.
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
 #include "app/main_window.h"
 #include "app_fixture.h"
+#include "core/app_state.h"
 #include "libs/plotwin/plotwin.h"
 #include "resources/app_ids.h"
 #include "responder.h"

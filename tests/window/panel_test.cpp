@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "controller/zq_library.h"
 #include "app_fixture.h"
+#include "controller/zq_library.h"
+#include "core/app_state.h"
 #include "journal.h"
 #include "journal_handle.h"
 #include "registry.h"

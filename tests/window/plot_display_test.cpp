@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
 #include "app_fixture.h"
+#include "core/app_state.h"
 #include "libs/plotwin/plotwin.h"
 #include "plot/plot_display.h"
 

@@ -6,9 +6,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/connection.h"
-#include "app/settings.h"
 #include "app_fixture.h"
+#include "core/connection.h"
+#include "core/settings.h"
 #include "registry.h"
 #include "responder.h"
 

@@ -8,15 +8,15 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
 #include "app_fixture.h"
 #include "controller/zq_library.h"
+#include "core/app_state.h"
 #include "journal.h"
-#include "responder.h"
 #include "panel_ids.h"
 #include "plot/plot_display.h"
+#include "responder.h"
 #include "screenshot.h"
-#include "steptest/step_test.h"
+#include "steptest/step_run.h"
 
 namespace {
 

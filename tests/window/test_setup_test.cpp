@@ -11,15 +11,16 @@
 #include <string>
 #include <vector>
 
-#include "app/connection.h"
 #include "app_fixture.h"
 #include "controller/zq_library.h"
+#include "core/connection.h"
+#include "core/record_time.h"
 #include "resources/app_ids.h"
 #include "resources/test_setup_ids.h"
 #include "responder.h"
 #include "screenshot.h"
 #include "setup/test_setup.h"
-#include "steptest/step_test.h"
+#include "steptest/step_run.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #pragma once
 #include <windows.h>
 
-#include "../steptest/capture_data.h"
+#include "capture_data.h"
 
 // Plot style values are the radio button ids of the plot settings page.
 constexpr int kPlotSingle = 1220;

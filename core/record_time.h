@@ -1,13 +1,8 @@
-// Step-response test: running the test, fetching the captured points of an
-// axis and fitting the record time to the axis's capture buffer.
+// Record time against the capture buffer: the sample count and period of a
+// test, and the stride between stored points.
 #pragma once
-#include "../app/app_state.h"
+#include "app_state.h"
 
-// Runs a step test on the current axis; plus is 1 for Step Plus, 0 for Step Minus.
-void RunStepTest(HWND mainWindow, int plus);
-// Reads the captured points of one axis into the capture store; returns 1.
-int FetchCapture(HWND mainWindow, int axis, double startTarget, double startOptimal,
-                 double startAuxiliary, int plus);
 // Sets SampleCount and SamplePeriod of settings; 0.0 when RecordTime can be kept,
 // otherwise the longest record time in seconds the axis can capture. When the
 // axis's servo period cannot be determined, SamplePeriod is set to 0.0 and
@@ -28,10 +23,6 @@ RecordTimeFit FitRecordTime(double recordTime, double servoPeriod, int bufferSiz
 // The servo period used for capturing: the period of the axis's update rate, or
 // its high-rate period when the update rate selects none; 0.0 when neither is positive.
 double CaptureServoPeriod(short handle, unsigned short axis, double highRatePeriod);
-
-// Milliseconds to wait for the capture: trunc((recordTime + delay) x 1000 + 25),
-// never negative and never INFINITE, whatever the inputs.
-DWORD CaptureWaitMs(double recordTime, double delay);
 
 // The stride between stored capture points: Sampling below 1 counts as 1.
 int EffectiveSampling(int sampling);

@@ -4,9 +4,9 @@
 #include <cstdio>
 
 #include "../controller/zq_library.h"
-#include "../plot/plot_display.h"
 #include "../resources/app_ids.h"
-#include "../steptest/step_test.h"
+#include "plot_panes.h"
+#include "record_time.h"
 #include "settings.h"
 
 namespace {

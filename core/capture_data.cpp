@@ -1,7 +1,7 @@
 // Capture data store: per-axis sample sequences of the five channels.
 #include "capture_data.h"
 
-#include "../app/app_state.h"
+#include "app_state.h"
 
 namespace {
 

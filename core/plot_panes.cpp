@@ -1,0 +1,12 @@
+// Emptying the plot panes.
+#include "plot_panes.h"
+
+#include "../libs/plotwin/plotwin.h"
+
+void ClearPlots(AppState& state) {
+    for (HWND pane : state.PlotPanes) {
+        if (!pane) continue;
+        SendMessageA(pane, PWM_CLEAR, 1, -1);
+        SendMessageA(pane, PWM_SETYFORMAT, 0, reinterpret_cast<LPARAM>("%lg"));
+    }
+}
