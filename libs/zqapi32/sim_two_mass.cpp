@@ -88,8 +88,13 @@ void TwoMassPlant::Retime(const AxisSpec& spec, double period) {
     m[3][3] = -(c + bl) * t / jl;
     Matrix<5> e = Exponential(m);
     const double d[4] = {1, t, 1, t};
+    // Moving motor and load together changes nothing but their positions, so
+    // the step needs only the twist xm - xl: positions add to themselves,
+    // velocities do not.
     for (int i = 0; i < 4; ++i) {
-        for (int j = 0; j < 4; ++j) phi_[i][j] = e[i][j] * d[j] / d[i];
+        twist_[i] = (e[i][0] - (i == 0 ? 1 : 0)) / d[i];
+        vm_[i] = e[i][1] * t / d[i];
+        vl_[i] = e[i][3] * t / d[i];
         gamma_[i] = e[i][4] / d[i];
     }
 
@@ -106,14 +111,11 @@ void TwoMassPlant::Retime(const AxisSpec& spec, double period) {
 }
 
 void TwoMassPlant::StepFree(TwoMassState& s, double force) const {
-    const double z[4] = {s.xm, s.vm, s.xl, s.vl};
-    double out[4];
-    for (int i = 0; i < 4; ++i)
-        out[i] = phi_[i][0] * z[0] + phi_[i][1] * z[1] + phi_[i][2] * z[2] + phi_[i][3] * z[3] + gamma_[i] * force;
-    s.xm = out[0];
-    s.vm = out[1];
-    s.xl = out[2];
-    s.vl = out[3];
+    const double q = s.xm - s.xl, vm = s.vm, vl = s.vl;
+    s.xm += twist_[0] * q + vm_[0] * vm + vl_[0] * vl + gamma_[0] * force;
+    s.vm = twist_[1] * q + vm_[1] * vm + vl_[1] * vl + gamma_[1] * force;
+    s.xl += twist_[2] * q + vm_[2] * vm + vl_[2] * vl + gamma_[2] * force;
+    s.vl = twist_[3] * q + vm_[3] * vm + vl_[3] * vl + gamma_[3] * force;
 }
 
 void TwoMassPlant::Step(TwoMassState& s, double force) const {

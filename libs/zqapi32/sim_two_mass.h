@@ -25,9 +25,10 @@ public:
 private:
     void StepFree(TwoMassState& s, double force) const;
 
-    // Free motion: state' = phi x state + gamma x force (state order xm, vm, xl, vl).
-    double phi_[4][4] = {};
-    double gamma_[4] = {};
+    // Free motion over one period, per state (xm, vm, xl, vl): the columns of
+    // the motor position (the twist, as the motion depends on it alone), the two
+    // velocities and the force.
+    double twist_[4] = {}, vm_[4] = {}, vl_[4] = {}, gamma_[4] = {};
     // The load swinging on a motor that static friction holds: (twist, vl)' = hold x (twist, vl).
     double hold_[2][2] = {};
     double coulomb_ = 0, stiffness_ = 0, damping_ = 0, period_ = 0;
