@@ -13,6 +13,10 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
+// Power-on loop frequency of an axis with a compliant load, at most this
+// fraction of its resonance.
+constexpr double kResonanceMargin = 0.25;
+
 // Shape of a profile's acceleration phase over normalised time s in [0, 1]:
 // velocity fraction reached and distance fraction covered (times v x phase time).
 double ShapePosition(int profile, double s) {
@@ -117,7 +121,8 @@ size_t ErrorHistoryLength(const AxisSpec& spec, int controller_type, int number_
 }
 
 Axis::Axis(const AxisSpec& spec, const GainUnits& units, int controller_type, int number_axes)
-    : spec_(spec), units_(units), controller_type_(controller_type), number_axes_(number_axes) {
+    : spec_(spec), units_(units), controller_type_(controller_type), number_axes_(number_axes),
+      compliant_load_(HasCompliantLoad(spec)) {
     PowerOn();
 }
 
@@ -127,6 +132,7 @@ void Axis::PowerOn() {
     on_ = trip_ = quiet_ = false;
     x_ = v_ = tau_ = r_ = r_prev_ = target_ = integral_ = aux_offset_ = 0;
     std::fill(errors_.begin(), errors_.end(), 0.0);
+    xl_ = vl_ = 0;
     error_pos_ = 0;
     move_active_ = geared_ = false;
     capture_ = Capture();
@@ -150,10 +156,17 @@ void Axis::PowerOn() {
     tick_ = keep_tick;
 
     // A stable, moderately damped default tuning computed from the plant: a
-    // natural frequency of 100 rad/s (less on slow loops), damping 0.6, and an
-    // integral term ten times slower, so a step overshoots visibly and settles.
+    // natural frequency of 100 rad/s (less on slow loops, and well below the
+    // resonance of a compliant load, which moves with the motor at these
+    // frequencies), damping 0.6, and an integral term ten times slower, so a
+    // step overshoots visibly and settles.
     double j = spec_.inertia, kt = spec_.torque_constant, b = spec_.viscous;
     double w = std::min(100.0, 0.2 / period_);
+    if (compliant_load_) {
+        j += spec_.load_inertia;
+        b += spec_.load_viscous;
+        w = std::min(w, kResonanceMargin * ResonanceFrequency(spec_));
+    }
     double zeta = 0.6;
     gains = Gains();
     // (A plant of extreme numbers gets the largest gains the loop accepts.)
@@ -181,6 +194,7 @@ void Axis::Retime() {
     G_ = t / j * Phi1(z);
     H_ = t * Phi1(z);
     K_ = t * t / j * Phi2(z);
+    if (compliant_load_) two_mass_.Retime(spec_, period_);
 }
 
 double Axis::Measure(double x) const {
@@ -189,6 +203,7 @@ double Axis::Measure(double x) const {
 }
 
 double Axis::Auxiliary() const {
+    if (compliant_load_) return aux_offset_ + Measure(spec_.aux_ratio * xl_);
     double load = x_ - spec_.aux_compliance * spec_.torque_constant * tau_;
     return aux_offset_ + Measure(spec_.aux_ratio * load);
 }
@@ -221,6 +236,7 @@ void Axis::Enable(bool on) {
 void Axis::SetPosition(double position) {
     double shift = position - Actual();
     x_ += shift;
+    xl_ += shift;
     r_ += shift;
     r_prev_ += shift;
     target_ += shift;
@@ -295,6 +311,10 @@ void Axis::SkipTicks(int64_t n) {
 }
 
 void Axis::StepPlant(double force) {
+    if (compliant_load_) {
+        StepCompliantLoad(force);
+        return;
+    }
     double fc = spec_.coulomb;
     if (fc > 0) {
         double friction;
@@ -329,13 +349,32 @@ void Axis::StepPlant(double force) {
 void Axis::Fault(double x) {
     x_ = x;
     v_ = tau_ = integral_ = 0;
+    if (!std::isfinite(xl_)) xl_ = x;
+    vl_ = 0;
     r_ = r_prev_ = target_ = Measure(x);
     on_ = move_active_ = false;
     trip_ = true;
 }
 
+// ---- compliant load ----------------------------------------------------
+
+double Axis::EncoderPosition() const { return compliant_load_ && spec_.encoder_on_load ? xl_ : x_; }
+
+double Axis::ActualVelocity() const { return compliant_load_ && spec_.encoder_on_load ? vl_ : v_; }
+
+void Axis::StepCompliantLoad(double force) {
+    TwoMassState s{x_, v_, xl_, vl_};
+    two_mass_.Step(s, force);
+    x_ = s.xm;
+    v_ = s.vm;
+    xl_ = s.xl;
+    vl_ = s.vl;
+}
+
+// ---- servo tick ----------------------------------------------------------
+
 void Axis::Tick(const Axis* master) {
-    double x0 = x_, v0 = v_, tau0 = tau_, r0 = r_, i0 = integral_;
+    double x0 = x_, v0 = v_, tau0 = tau_, r0 = r_, i0 = integral_, xl0 = xl_, vl0 = vl_;
     bool error_steady = true;
     const int64_t k = tick_;
 
@@ -365,8 +404,7 @@ void Axis::Tick(const Axis* master) {
         }
         tau_ = 0;
     } else if (on_) {
-        double y = Measure(x_);
-        double e = r_ - y;
+        double e = r_ - Actual();
         if (gains.derivative_period != cached_derivative_period_ || period_ != cached_period_) {
             cached_derivative_period_ = gains.derivative_period;
             cached_period_ = period_;
@@ -401,19 +439,19 @@ void Axis::Tick(const Axis* master) {
     if (capture_.Active() && k >= capture_.first_tick &&
         (k - capture_.first_tick) % capture_.period_ticks == 0) {
         size_t j = static_cast<size_t>(capture_.recorded++);
-        capture_.actual[j] = Measure(x_);
+        capture_.actual[j] = Actual();
         capture_.optimal[j] = r_;
         capture_.torque[j] = tau_;
         capture_.aux[j] = Auxiliary();
     }
 
     if (IsServo()) StepPlant(spec_.torque_constant * tau_);
-    if (!std::isfinite(x_ + v_ + r_)) Fault(x0);  // (one test for all three: they are far from overflow)
+    if (!std::isfinite(x_ + v_ + r_ + xl_ + vl_)) Fault(x0);  // (one test for all: they are far from overflow)
     r_prev_ = r_;
     ++tick_;
     next_tick_ns_ += period_ns_;
-    quiet_ = x_ == x0 && v_ == v0 && tau_ == tau0 && r_ == r0 && integral_ == i0 && !move_active_ &&
-             !capture_.Active() && !geared_ && error_steady;
+    quiet_ = x_ == x0 && v_ == v0 && xl_ == xl0 && vl_ == vl0 && tau_ == tau0 && r_ == r0 && integral_ == i0 &&
+             !move_active_ && !capture_.Active() && !geared_ && error_steady;
 }
 
 }  // namespace zqsim

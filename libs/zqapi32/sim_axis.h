@@ -1,5 +1,6 @@
 // One simulated axis: trajectory generator, digital PID servo loop, amplifier,
-// DC motor and load, encoders and capture buffer, advanced one servo tick at a time.
+// DC motor and load (rigid, or joined to the motor by a spring), encoders and
+// capture buffer, advanced one servo tick at a time.
 #pragma once
 #include <array>
 #include <cstddef>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "sim_config.h"
+#include "sim_two_mass.h"
 
 namespace zqsim {
 
@@ -97,12 +99,12 @@ public:
     bool Tripped() const { return trip_; }
     bool Moving() const { return move_active_; }
     bool Geared() const { return geared_; }
-    double Actual() const { return Measure(x_); }
+    double Actual() const { return Measure(EncoderPosition()); }
     double Optimal() const { return r_; }
     double Target() const { return target_; }
     double Torque() const { return tau_; }
     double Auxiliary() const;
-    double ActualVelocity() const { return v_; }
+    double ActualVelocity() const;
     double FollowingError() const { return r_ - Actual(); }
     int Status() const;
     const Capture& CaptureData() const { return capture_; }
@@ -124,6 +126,10 @@ private:
     double Measure(double x) const;
     void StepPlant(double force);
     void Fault(double x);
+    // The compliant load: its step, and the side that the position encoder reads.
+    bool CompliantLoad() const { return compliant_load_; }
+    void StepCompliantLoad(double force);
+    double EncoderPosition() const;
 
     AxisSpec spec_;
     GainUnits units_;
@@ -135,9 +141,12 @@ private:
     int64_t tick_ = 0;
     // Plant step coefficients: v' = E v + G f, x' = x + H v + K f.
     double E_ = 1, G_ = 0, H_ = 0, K_ = 0;
+    bool compliant_load_ = false;
+    TwoMassPlant two_mass_;
 
     bool on_ = false, trip_ = false, quiet_ = false;
-    double x_ = 0, v_ = 0, tau_ = 0;
+    double x_ = 0, v_ = 0, tau_ = 0;  // motor position and velocity, amplifier output
+    double xl_ = 0, vl_ = 0;           // load position and velocity (compliant load only)
     double r_ = 0, r_prev_ = 0, target_ = 0, integral_ = 0, aux_offset_ = 0;
     std::vector<double> errors_;  // loop error of the last servo ticks, a ring
     int error_pos_ = 0;

@@ -113,8 +113,51 @@ TEST(SimConfig, BadLinesNameFileLineAndReason) {
         std::string error;
         EXPECT_FALSE(ParseConfig(c.text, "f.ini", &config, &error));
         EXPECT_EQ(error.rfind(c.error, 0), 0u) << error;
-        EXPECT_EQ(config.controllers.size(), 2u);  // left as it was
+        EXPECT_EQ(config.controllers.size(), zqsim::BenchConfig().controllers.size());  // left as it was
     }
+}
+
+TEST(SimConfig, CompliantLoadKeys) {
+    const char* ini =
+        "[controller.0]\naxes = 2\n"
+        "[controller.0.axis.1]\nload_inertia = 0.75\ncoupling_stiffness = 26650\ncoupling_damping = 2.8\n"
+        "load_viscous = 3\nencoder_on_load = 1\n";
+    SimConfig config;
+    std::string error;
+    ASSERT_TRUE(ParseConfig(ini, "f.ini", &config, &error)) << error;
+    const auto& a = config.Find(0)->axes[0];
+    EXPECT_EQ(a.load_inertia, 0.75);
+    EXPECT_EQ(a.coupling_stiffness, 26650);
+    EXPECT_EQ(a.coupling_damping, 2.8);
+    EXPECT_EQ(a.load_viscous, 3);
+    EXPECT_EQ(a.encoder_on_load, 1);
+    // Without the keys the load is rigid, as before.
+    const auto& b = config.Find(0)->axes[1];
+    EXPECT_EQ(b.load_inertia, 0);
+    EXPECT_EQ(b.encoder_on_load, 0);
+
+    struct Case { const char* text; const char* error; } cases[] = {
+        {"[controller.0]\n[controller.0.axis.1]\nload_inertia = -1\n", "f.ini line 3: load_inertia must not be negative"},
+        {"[controller.0]\n[controller.0.axis.1]\ncoupling_damping = -1\n",
+         "f.ini line 3: coupling_damping must not be negative"},
+        {"[controller.0]\n[controller.0.axis.1]\nencoder_on_load = 2\n", "f.ini line 3: encoder_on_load must be 0 or 1"},
+        // Checked once the section is complete, whatever the order of its keys.
+        {"[controller.0]\n\n[controller.0.axis.2]\nload_inertia = 1\n",
+         "f.ini line 3: coupling_stiffness must be positive when load_inertia is set"},
+        {"[controller.0]\n[controller.0.axis.1]\ncoupling_stiffness = 1e12\nload_inertia = 1\n",
+         "f.ini line 2: the coupling's resonance is above 100 times the servo rate"},
+        {"[controller.0]\ntype = 8\naxes = 16\n[controller.0.axis.1]\nload_inertia = 1\ncoupling_stiffness = 1e10\n",
+         "f.ini line 4: the coupling's resonance is above 100 times the servo rate"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_FALSE(ParseConfig(c.text, "f.ini", &config, &error));
+        EXPECT_EQ(error.rfind(c.error, 0), 0u) << error;
+    }
+    // The same stiffness is fine on a fast loop.
+    EXPECT_TRUE(ParseConfig("[controller.0]\n[controller.0.axis.1]\nload_inertia = 1\ncoupling_stiffness = 1e10\n",
+                            "f.ini", &config, &error))
+        << error;
 }
 
 TEST(SimConfig, DamagedFilesAreReportedNeverCrash) {

@@ -48,7 +48,9 @@ struct AxisExpect {
 TEST_F(Library, BenchDescribesItsControllersAndAxes) {
     short h1 = ZqOpen(1, 2, "");
     ASSERT_GT(h1, 0);
-    struct { short h; int type, axes, flags; } controllers[] = {{h_, 6, 4, 4}, {h1, 4, 2, 0}};
+    short h2 = ZqOpen(2, 2, "");
+    ASSERT_GT(h2, 0);
+    struct { short h; int type, axes, flags; } controllers[] = {{h_, 6, 4, 4}, {h1, 4, 2, 0}, {h2, 6, 2, 4}};
     for (auto& c : controllers) {
         ControllerConfig config{};
         config.Size = kControllerConfigSize;
@@ -61,10 +63,11 @@ TEST_F(Library, BenchDescribesItsControllersAndAxes) {
         EXPECT_EQ(params.AxisCount, c.axes);
     }
     const AxisExpect axes[] = {{0, 1, 1, 1, 0x380, 2048}, {0, 2, 1, 1, 0x380, 2048}, {0, 3, 1, 1, 0x380, 2048},
-                               {0, 4, 2, 0, 0, 0},         {1, 1, 1, 1, 0x80, 1024},  {1, 2, 1, 1, 0x80, 1024}};
+                               {0, 4, 2, 0, 0, 0},         {1, 1, 1, 1, 0x80, 1024},  {1, 2, 1, 1, 0x80, 1024},
+                               {2, 1, 1, 1, 0x380, 2048},  {2, 2, 1, 1, 0x380, 2048}};
     for (const auto& a : axes) {
         SCOPED_TRACE(a.controller * 10 + a.axis);
-        short h = a.controller ? h1 : h_;
+        short h = a.controller == 2 ? h2 : a.controller ? h1 : h_;
         AxisConfig config{};
         config.Size = kAxisConfigSize;
         ASSERT_EQ(ZqGetAxisConfiguration(h, static_cast<unsigned short>(a.axis), &config), 0);
@@ -84,7 +87,7 @@ TEST_F(Library, BenchDescribesItsControllersAndAxes) {
             FilterConfig filter{};
             ASSERT_EQ(ZqGetGain(h, static_cast<unsigned short>(a.axis), &kp), 0);
             ASSERT_EQ(ZqGetFilterConfig(h, static_cast<unsigned short>(a.axis), &filter), 0);
-            double full = a.controller == 0 ? 20.0 : 32767.0;
+            double full = a.controller == 1 ? 32767.0 : 20.0;  // fixed point: thousandths
             for (double g : {kp, filter.DerivativeGain, filter.IntegralGain}) {
                 EXPECT_GT(g, 0.01 * full);
                 EXPECT_LT(g, 0.5 * full);
@@ -98,7 +101,8 @@ TEST_F(Library, BenchDescribesItsControllersAndAxes) {
         EXPECT_EQ(position, 0);
     }
     EXPECT_EQ(ZqClose(h1), 0);
-    short none = ZqOpen(2, 2, "");
+    EXPECT_EQ(ZqClose(h2), 0);
+    short none = ZqOpen(3, 2, "");
     EXPECT_LT(none, 0);
     EXPECT_NE(Text(none).find("No such controller exists"), std::string::npos);
 }

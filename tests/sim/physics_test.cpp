@@ -8,6 +8,7 @@
 #include <cmath>
 #include <string>
 
+#include "matrix_exp.h"
 #include "sim_errors.h"
 #include "sim_fixture.h"
 
@@ -17,38 +18,8 @@ using zqsim::Controller;
 
 namespace {
 
-using Mat3 = std::array<std::array<double, 3>, 3>;
-
-Mat3 Multiply(const Mat3& a, const Mat3& b) {
-    Mat3 c{};
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j)
-            for (int k = 0; k < 3; ++k) c[i][j] += a[i][k] * b[k][j];
-    return c;
-}
-
-// exp(m) by scaling and squaring of a Taylor series.
-Mat3 Expm(Mat3 m) {
-    double norm = 0;
-    for (auto& row : m)
-        for (double v : row) norm = std::max(norm, std::fabs(v));
-    int squarings = 0;
-    while (norm > 0.1) { norm /= 2; ++squarings; }
-    double scale = std::ldexp(1.0, -squarings);
-    for (auto& row : m)
-        for (double& v : row) v *= scale;
-    Mat3 result{}, term{};
-    for (int i = 0; i < 3; ++i) result[i][i] = term[i][i] = 1;
-    for (int n = 1; n <= 25; ++n) {
-        term = Multiply(term, m);
-        for (auto& row : term)
-            for (double& v : row) v /= n;
-        for (int i = 0; i < 3; ++i)
-            for (int j = 0; j < 3; ++j) result[i][j] += term[i][j];
-    }
-    for (int s = 0; s < squarings; ++s) result = Multiply(result, result);
-    return result;
-}
+using Mat3 = simtest::Matrix<3>;
+using simtest::Expm;
 
 struct LinearCase {
     const char* name;
