@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "process.h"
+#include "screenshot.h"
 #include "resources/version.h"
 #include "temp_files.h"
 
@@ -40,8 +41,52 @@ bool KeyExists(HKEY root, const char* key) {
     return true;
 }
 
+std::string SetupPath() { return BinFolder() + "\\..\\dist\\Loopsmith-" LOOPSMITH_VERSION_TEXT "-setup.exe"; }
+
+struct EditSearch { std::vector<std::string> texts; };
+BOOL CALLBACK CollectEdits(HWND child, LPARAM lParam) {
+    char cls[32] = {}, text[MAX_PATH] = {};
+    GetClassNameA(child, cls, sizeof cls);
+    if (lstrcmpiA(cls, "Edit") == 0 && IsWindowVisible(child)) {
+        GetWindowTextA(child, text, sizeof text);
+        reinterpret_cast<EditSearch*>(lParam)->texts.push_back(text);
+    }
+    return TRUE;
+}
+
+// The installer's own windows as a user sees them: the welcome page with the
+// version in its caption, then the folder page offering Program Files\Loopsmith.
+// Cancel leaves nothing installed.
+TEST(Package, InstallerAsksForTheFolderUnderProgramFiles) {
+    const std::string folder = ShellFolder(CSIDL_PROGRAM_FILES) + "\\Loopsmith";
+    ASSERT_TRUE(Exists(SetupPath())) << SetupPath() << " is missing: `make package` builds it";
+    const bool installedBefore = Exists(folder);  // left by an interrupted run
+    ProgramProcess installer(SetupPath(), "");
+    ASSERT_TRUE(installer.Started());
+    HWND wizard = installer.WaitWindow(nullptr, 60000);
+    ASSERT_NE(wizard, nullptr);
+    Sleep(1500);
+    char caption[128] = {};
+    GetWindowTextA(wizard, caption, sizeof caption);
+    EXPECT_EQ(std::string(caption), "Loopsmith " LOOPSMITH_VERSION_TEXT " Setup");
+    EXPECT_FALSE(SaveWindowScreenshot(wizard, "installer_welcome").empty());
+    PostMessageA(wizard, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(wizard, IDOK)));
+    EditSearch edits;
+    for (int waited = 0; edits.texts.empty() && waited < 20000; waited += 250) {
+        Sleep(250);
+        EnumChildWindows(wizard, CollectEdits, reinterpret_cast<LPARAM>(&edits));
+    }
+    Sleep(500);
+    EXPECT_EQ(edits.texts, (std::vector<std::string>{folder}));
+    EXPECT_FALSE(SaveWindowScreenshot(wizard, "installer_folder").empty());
+    PostMessageA(wizard, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(wizard, IDCANCEL)));
+    EXPECT_NE(installer.WaitExit(30000), static_cast<DWORD>(STILL_ACTIVE));
+    if (!installedBefore) EXPECT_FALSE(Exists(folder));
+}
+
 TEST(Package, SilentInstallRunsTheProgramAndSilentUninstallRemovesIt) {
-    const std::string setup = BinFolder() + "\\..\\dist\\Loopsmith-" LOOPSMITH_VERSION_TEXT "-setup.exe";
+    const std::string setup = SetupPath();
     ASSERT_TRUE(Exists(setup)) << setup << " is missing: `make package` builds it";
     const std::string folder = ShellFolder(CSIDL_PROGRAM_FILES) + "\\Loopsmith";
     const std::string shortcut = ShellFolder(CSIDL_COMMON_PROGRAMS) + "\\Loopsmith.lnk";
@@ -61,6 +106,8 @@ TEST(Package, SilentInstallRunsTheProgramAndSilentUninstallRemovesIt) {
     EXPECT_EQ(ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString"),
               "\"" + folder + "\\Uninstall.exe\"");
 
+    // A first start: no settings yet, so the program opens the bench's controller 0.
+    RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
     {
         ProgramProcess program(folder + "\\Loopsmith.exe", "");
         ASSERT_TRUE(program.Started());
