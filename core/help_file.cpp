@@ -30,8 +30,9 @@ const HelpTopic kFiles = {"files.html", "test data files"};
 const HelpTopic kControllerDialogs = {"controller-dialogs.html", "controller dialogs"};
 const HelpTopic kMessages = {"messages.html", "messages"};
 
-// Dialogs and message boxes by caption. Message boxes carry the captions the
-// program gives its messages.
+// Dialogs and message boxes by caption; a dialog that names its axis after a
+// dash ("Axis Setup - Axis 1") counts under its plain caption. Message boxes
+// carry the captions the program gives its messages.
 struct CaptionTopic {
     const char* Caption;
     const HelpTopic* Topic;
@@ -104,8 +105,12 @@ const HelpTopic* HelpTopicFor(const char* className, const char* caption, const 
         if (pageTitle && std::strcmp(pageTitle, "Info") == 0) return &kInfoPage;
         return &kMotionPage;
     }
-    for (const CaptionTopic& entry : kByCaption)
-        if (std::strcmp(caption, entry.Caption) == 0) return entry.Topic;
+    for (const CaptionTopic& entry : kByCaption) {
+        size_t n = std::strlen(entry.Caption);
+        if (std::strncmp(caption, entry.Caption, n) == 0 &&
+            (caption[n] == '\0' || std::strncmp(caption + n, " - ", 3) == 0))
+            return entry.Topic;
+    }
     return nullptr;
 }
 

@@ -22,6 +22,7 @@ VIAddVersionKey /LANG=1033 "CompanyName" "Quelmont"
 VIAddVersionKey /LANG=1033 "FileDescription" "Loopsmith ${VERSION} Setup"
 VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=1033 "LegalCopyright" "Quelmont"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"

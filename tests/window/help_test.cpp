@@ -3,10 +3,13 @@
 // there; and WinHelp when a help file stands beside the program.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "app_fixture.h"
+#include <commctrl.h>
+#include <prsht.h>
 #include <shellapi.h>
 
 #include "core/help_file.h"
@@ -183,6 +186,7 @@ TEST_F(HelpTest, HelpFileBesideTheProgramIsOpenedThroughWinHelp) {
 TEST(HelpTopicFor, WindowsTheGuideDoesNotDescribeHaveNoTopic) {
     EXPECT_EQ(HelpTopicFor("Edit", "Loopsmith", ""), nullptr);
     EXPECT_EQ(HelpTopicFor("#32770", "Some other program", ""), nullptr);
+    EXPECT_EQ(HelpTopicFor("#32770", "Axis Setupx", ""), nullptr);
     EXPECT_STREQ(HelpTopicFor("#32770", "Test Setup", "")->Page, "test-setup-motion.html");
 }
 
