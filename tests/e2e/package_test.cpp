@@ -48,7 +48,10 @@ BOOL CALLBACK CollectEdits(HWND child, LPARAM lParam) {
     char cls[32] = {}, text[MAX_PATH] = {};
     GetClassNameA(child, cls, sizeof cls);
     if (lstrcmpiA(cls, "Edit") == 0 && IsWindowVisible(child)) {
-        GetWindowTextA(child, text, sizeof text);
+        // Another process's edit answers WM_GETTEXT; GetWindowText gives only its caption.
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutA(child, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+                            &ignored);
         reinterpret_cast<EditSearch*>(lParam)->texts.push_back(text);
     }
     return TRUE;
