@@ -11,7 +11,8 @@ names=$(grep -oh 'images/[a-z0-9_]*\.png' "$src"/docs/help/*.html | sort -u | se
 status=0
 for name in $names; do
   if [ -f "$shots/$name" ]; then
-    cp "$shots/$name" "$src/docs/help/images/$name"
+    # Recompressed: flat window pictures shrink to a few kilobytes.
+    convert "$shots/$name" -strip -define png:compression-level=9 "$src/docs/help/images/$name"
   else
     echo "help-images: $shots/$name is missing (no test took it)" >&2
     status=1
