@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: all setup configure build run test bench clean
+.PHONY: all setup configure build run test bench package clean
 
 all: build
 
@@ -20,8 +20,12 @@ build: configure
 run: build
 	bash tools/run.sh $(BUILD)
 
-test: build
+# The tests install and uninstall the package, so it is built first.
+test: package
 	bash tools/test.sh $(BUILD)
+
+package: build
+	bash tools/package.sh $(BUILD)
 
 bench: build
 	bash tools/bench.sh $(BUILD)

@@ -213,7 +213,7 @@ LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     case IDM_TEST_SETUP: TestSetup(window); break;
     case IDM_HISTORY: OpenHistoryWindow(window); break;
     case IDM_PLOT_WINDOW_SETUP: PlotSetupDialog(window, s->PlotPanes, s->PlotPaneCount(), 0, 0); break;
-    case IDM_HELP_TOPICS: WinHelpA(window, HelpFile, HELP_CONTENTS, 0); break;
+    case IDM_HELP_TOPICS: ShowHelpTopic(window, kHelpContents); break;
     case IDM_ABOUT: ZQDLG_AboutBox(window, "Loopsmith", 0); break;
     default: SendMessageA(s->PanelWindow, WM_COMMAND, wParam, lParam); break;
     }

@@ -52,6 +52,7 @@ HWND InitInstance(HINSTANCE instance, char* commandLine, int showCommand) {
     }
     ZQDLG_Initialize();
     BuildHelpFilePath();
+    InstallHelpKeyHook();
 
     HWND window = CreateWindowExA(0, MAIN_CLASS, "Loopsmith", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 0, 0,
                                   nullptr, nullptr, instance,

@@ -15,12 +15,13 @@
 #include "../controller/zq_library.h"
 #include "../libs/plotwin/plotwin.h"
 #include "record_time.h"
+#include "../resources/version.h"
 
 namespace {
 
 const char kGlobalKey[] = "Software\\Quelmont\\Draxwell\\Loopsmith";
 const char kTestSubkey[] = "Test Settings";
-const char kVersion[] = "2.7.0.217";
+const char kVersion[] = LOOPSMITH_VERSION_TEXT;
 const char* const kPaneValueNames[4] = {"Plot0", "Plot1", "Plot2", "Plot3"};
 
 // Reads a value of exactly `size` bytes into `field`; anything else leaves it alone.

@@ -7,7 +7,6 @@
 #include "dialog_helpers.h"
 #include "gain_slider.h"
 
-BOOL (WINAPI *LimitsHelpFunction)(HWND, LPCSTR, UINT, ULONG_PTR) = WinHelpA;
 int (WINAPI *LimitsWarningFunction)(HWND, LPCSTR, LPCSTR, UINT) = MessageBoxA;
 
 const char* CheckGainLimits(const GainLimitPair limits[3], const double percents[3]) {
@@ -92,7 +91,7 @@ INT_PTR CALLBACK LimitsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     case IDOK: if (s) OnOk(dialog, *s); break;
     case IDCANCEL: EndDialog(dialog, 0); break;
     case IDC_PID_HELP:
-        LimitsHelpFunction(dialog, HelpFile, HELP_KEY, reinterpret_cast<ULONG_PTR>("pid setup"));
+        ShowHelpTopic(dialog, kHelpPidSetup);
         break;
     default: break;
     }

@@ -6,8 +6,6 @@
 // Runs the modal dialog for the gains in state.LimitsDialogMask; 1 after OK, 0 otherwise.
 INT_PTR RunLimitsDialog(HWND owner, AppState& state);
 
-// Opens the dialog's help topic; tests replace it to see the call.
-extern BOOL (WINAPI *LimitsHelpFunction)(HWND window, LPCSTR file, UINT command, ULONG_PTR data);
 // Shows a failed check's warning; tests replace it to answer without a second modal loop.
 extern int (WINAPI *LimitsWarningFunction)(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 

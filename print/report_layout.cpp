@@ -6,12 +6,13 @@
 
 #include "../controller/zq_library.h"
 #include "text_fit.h"
+#include "../resources/version.h"
 
 const char kReportWebAddress[] = "www.quelmont.example";
 
 namespace {
 
-const char kVersionLine[] = "Quelmont Loopsmith Program Version 2.7.0.217";
+const char kVersionLine[] = "Quelmont Loopsmith Program Version " LOOPSMITH_VERSION_TEXT;
 
 HFONT MakeFont(int height, int weight, bool underline) {
     LOGFONTA lf = {};

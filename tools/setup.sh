@@ -10,6 +10,7 @@ PKGS=(
   xvfb xauth x11-utils xdotool imagemagick
   g++ python3
   cups cups-bsd cups-client printer-driver-cups-pdf poppler-utils libcups2:i386
+  nsis chromium linkchecker
 )
 
 missing=()

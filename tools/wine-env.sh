@@ -9,7 +9,8 @@ _build="$(cd "$1" && pwd)"
 export WINEPREFIX="$_build/wineprefix"
 export WINEARCH=win32
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No menu entries or desktop files for the host from shortcuts made in the prefix.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 if [ "${2:-}" = headless ] || [ -z "${DISPLAY:-}" ]; then
   _disp=$(( 90 + ($$ % 100) ))

@@ -1,6 +1,8 @@
-// About box: the calling program's name, the library's version and the
-// controllers (with their axis modules) that the API library can open.
+// About box: the calling program's name and version, the library's version
+// and the controllers (with their axis modules) that the API library can open.
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "controllers.h"
 #include "descriptions.h"
@@ -17,6 +19,27 @@ struct About {
     std::string program;
     std::string hardware;
 };
+
+// "<program> version a.b.c.d" from the product version of the running
+// program's version resource; the name alone when it has none.
+std::string ProgramLine(const std::string& program) {
+    char path[MAX_PATH + 1] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeA(path, &ignored);
+    if (size == 0) return program;
+    std::vector<char> data(size);
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT length = 0;
+    if (!GetFileVersionInfoA(path, 0, size, data.data()) ||
+        !VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&info), &length) || !info ||
+        length < sizeof *info)
+        return program;
+    char version[64];
+    std::snprintf(version, sizeof version, " version %u.%u.%u.%u", HIWORD(info->dwProductVersionMS),
+                  LOWORD(info->dwProductVersionMS), HIWORD(info->dwProductVersionLS), LOWORD(info->dwProductVersionLS));
+    return program + version;
+}
 
 std::string HardwareText(const std::vector<ControllerEntry>& found) {
     if (found.empty()) return "No controller could be opened.";
@@ -36,7 +59,7 @@ void OnInitDialog(HWND dialog, const About& a) {
     SetWindowTextA(dialog, ("About " + a.program).c_str());
     SendDlgItemMessageA(dialog, IDC_ABOUT_ICON, STM_SETICON,
                         reinterpret_cast<WPARAM>(LoadIconA(nullptr, IDI_INFORMATION)), 0);
-    SetDlgItemTextA(dialog, IDC_ABOUT_PROGRAM, a.program.c_str());
+    SetDlgItemTextA(dialog, IDC_ABOUT_PROGRAM, ProgramLine(a.program).c_str());
     SetDlgItemTextA(dialog, IDC_ABOUT_VERSION, "Zephmill Dialogs version " ZQDLG_VERSION_TEXT);
     SetDlgItemTextA(dialog, IDC_ABOUT_HARDWARE, a.hardware.c_str());
     CenterOnOwner(dialog);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "dialogs_fixture.h"
+#include "resources/version.h"
 #include "responder.h"
 #include "screenshot.h"
 #include "zqdlg32_ids.h"
@@ -96,7 +97,8 @@ TEST_F(SelectControllerTest, AboutBoxNamesProgramVersionAndHardware) {
     EXPECT_EQ(Dlg().AboutBox(owner.Handle(), "Loopsmith", 0), 0);
     ASSERT_EQ(responder.Records().size(), 1u);
     EXPECT_EQ(responder.Records()[0].caption, "About Loopsmith");
-    EXPECT_EQ(program, "Loopsmith");
+    // The test program carries the program's version resource, as Loopsmith.exe does.
+    EXPECT_EQ(program, "Loopsmith version " LOOPSMITH_VERSION_TEXT);
     EXPECT_EQ(version, "Zephmill Dialogs version " ZQDLG_VERSION_TEXT);
     EXPECT_EQ(hardware,
               "Controller 0: ZM-6 Floating Point Servo, 4 axes\r\n"

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "app_fixture.h"
+#include <shellapi.h>
+
 #include "core/help_file.h"
 #include "gain_sliders.h"
 #include "journal.h"
@@ -383,16 +385,16 @@ TEST_F(LimitsDialogTest, OkWithoutAControllerRedrawsTheSlidersFromTheStoredLimit
     EXPECT_EQ(SendMessageA(trackbar, TBM_GETPOS, 0, 0), SliderTrackPosition(40, 20, 80, max));
 }
 
-struct HelpCall { HWND window; std::string file; UINT command; std::string key; };
+struct HelpCall { HWND window; std::string verb; std::string file; };
 std::vector<HelpCall> g_help;
-BOOL WINAPI RecordHelp(HWND window, LPCSTR file, UINT command, ULONG_PTR data) {
-    g_help.push_back({window, file, command, reinterpret_cast<const char*>(data)});
-    return TRUE;
+HINSTANCE WINAPI RecordHelp(HWND window, LPCSTR verb, LPCSTR file, LPCSTR, LPCSTR, INT) {
+    g_help.push_back({window, verb, file});
+    return reinterpret_cast<HINSTANCE>(42);
 }
 
 TEST_F(LimitsDialogTest, HelpOpensThePidSetupTopicAndCloseBoxCancels) {
     g_help.clear();
-    LimitsHelpFunction = RecordHelp;
+    HelpOpenFunction = RecordHelp;
     Responder responder;
     HWND shown = nullptr;
     responder.Handle([&](HWND dialog) {
@@ -404,12 +406,11 @@ TEST_F(LimitsDialogTest, HelpOpensThePidSetupTopicAndCloseBoxCancels) {
     });
     s->LimitsDialogMask = 7;
     EXPECT_EQ(RunLimitsDialog(app.Main(), *s), 0);
-    LimitsHelpFunction = WinHelpA;
+    HelpOpenFunction = ShellExecuteA;
     ASSERT_EQ(g_help.size(), 1u);
     EXPECT_EQ(g_help[0].window, shown);
-    EXPECT_EQ(g_help[0].file, HelpFile);
-    EXPECT_EQ(g_help[0].command, static_cast<UINT>(HELP_KEY));
-    EXPECT_EQ(g_help[0].key, "pid setup");
+    EXPECT_EQ(g_help[0].verb, "open");
+    EXPECT_EQ(g_help[0].file, std::string(HelpFolder) + "pid-slider-setup.html");
     EXPECT_EQ(s->PropGain.UpperLimit, 100.0);
 }
 
