@@ -30,7 +30,7 @@ TEST_P(LoaderFailure, ShowsVersionMessageAndExitsWithZero) {
 
     ProgramProcess program(folder + "\\Loopsmith.exe", "", folder);
     ASSERT_TRUE(program.Started());
-    HWND box = program.WaitWindow("#32770", 20000);
+    HWND box = program.WaitWindow("#32770", 60000);
     ASSERT_NE(box, nullptr) << "no message box appeared";
     // The icon is read from the screen: give a busy machine time to paint it.
     DialogRecord r = DescribeDialog(box);
@@ -45,7 +45,7 @@ TEST_P(LoaderFailure, ShowsVersionMessageAndExitsWithZero) {
     // The message box is the only window the program shows.
     EXPECT_EQ(program.TopWindows().size(), 1u);
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    EXPECT_EQ(program.WaitExit(20000), 0u);
+    EXPECT_EQ(program.WaitExit(60000), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
