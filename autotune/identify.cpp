@@ -1,0 +1,107 @@
+// Plant identification. With the output held over each servo period, a double
+// integrator gives exactly x[k+1] - 2x[k] + x[k-1] = gain T^2 (u[k-1] + u[k]) / 2.
+// Summing that over a triangle of half-width h gives x[k+h] - 2x[k] + x[k-h] on
+// the left, which averages out encoder counts; the regressors are summed with
+// the same weights, so the fit stays unbiased. Windows in which the axis stands
+// still or turns round are left out: static friction does not follow the law.
+#include "identify.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "least_squares.h"
+
+double PositionResolution(const double* actual, size_t count) {
+    double q = 0;
+    for (size_t k = 1; k < count; ++k) {
+        double d = std::fabs(actual[k] - actual[k - 1]);
+        if (d > 0 && (q == 0 || d < q)) q = d;
+    }
+    return q;
+}
+
+namespace {
+
+int Sign(double v) { return v > 0 ? 1 : v < 0 ? -1 : 0; }
+
+LeastSquaresFit FitDelay(const std::vector<MotionCapture>& caps, double t, int delay, int h, size_t* rowsOut) {
+    LeastSquares ls(3);
+    for (const MotionCapture& c : caps) {
+        const long n = static_cast<long>(c.count);
+        const double* x = c.actual;
+        const double* u = c.output;
+        const int s = std::max(1, h / 2);  // half-width of the velocity sign window
+        for (long k = h + delay + s + 1; k + h + s < n; ++k) {
+            // Every velocity sign in the window must be the same and nonzero.
+            int sign0 = Sign(x[k + s] - x[k - s]);
+            bool steady = sign0 != 0;
+            for (long j = k - h; j <= k + h && steady; ++j) steady = Sign(x[j + s] - x[j - s]) == sign0;
+            if (!steady) continue;
+            double cols[3] = {0, 0, 0};
+            for (long j = k - h + 1; j <= k + h - 1; ++j) {
+                double w = h - std::labs(j - k);
+                cols[0] += w * t * t * 0.5 * (u[j - delay] + u[j - 1 - delay]);
+                cols[1] -= w * t * 0.5 * (x[j + 1] - x[j - 1]);
+                cols[2] -= w * t * t * sign0;
+            }
+            ls.Add(cols, x[k + h] - 2 * x[k] + x[k - h]);
+        }
+    }
+    *rowsOut = ls.Rows();
+    return ls.Solve();
+}
+
+}  // namespace
+
+PlantModel IdentifyPlant(const std::vector<MotionCapture>& captures, double period, int maxDelay) {
+    PlantModel best;
+    if (!(period > 0)) return best;
+    double travel = 0;  // largest move in any capture
+    for (const MotionCapture& c : captures) {
+        if (!c.actual || !c.output || c.count == 0) continue;
+        double q = PositionResolution(c.actual, c.count);
+        if (q > 0 && (best.resolution == 0 || q < best.resolution)) best.resolution = q;
+        double lo = c.actual[0], hi = c.actual[0];
+        for (size_t k = 0; k < c.count; ++k) {
+            best.peakOutput = std::max(best.peakOutput, std::fabs(c.output[k]));
+            lo = std::min(lo, c.actual[k]);
+            hi = std::max(hi, c.actual[k]);
+        }
+        travel = std::max(travel, hi - lo);
+    }
+    if (best.resolution == 0) return best;
+    // The window: about 2 ms either side, wider when the move spans few
+    // encoder counts (the smoothed difference must stand well above one count).
+    double counts = travel / best.resolution;
+    double wanted = 0.002 * std::max(1.0, std::sqrt(2000.0 / std::max(counts, 1.0)));
+    const int widest = std::clamp(static_cast<int>(std::lround(wanted / period)), 2, 40);
+    // A window must fit inside the moves: narrow it until enough windows do.
+    const PlantModel seen = best;
+    for (int h = widest;; h = std::max(2, h * 2 / 3)) {
+        best = seen;
+        double bestResidual = -1;
+        for (int d = 0; d <= maxDelay; ++d) {
+            size_t rows = 0;
+            LeastSquaresFit fit = FitDelay(captures, period, d, h, &rows);
+            if (!fit.ok || rows < 30) continue;
+            if (bestResidual < 0 || fit.residualSquares < bestResidual) {
+                bestResidual = fit.residualSquares;
+                best.gain = fit.coef[0];
+                best.viscous = fit.coef[1];
+                best.coulomb = fit.coef[2];
+                best.delay = d;
+                best.quality = fit.Quality();
+                best.samples = rows;
+                best.ok = true;
+            }
+        }
+        if ((best.ok && best.samples >= 60) || h == 2) break;
+    }
+    if (best.ok) {
+        // Friction terms come out slightly negative on a frictionless axis.
+        best.viscous = std::max(0.0, best.viscous);
+        best.coulomb = std::max(0.0, best.coulomb);
+        if (!(best.gain > 0)) best.ok = false;
+    }
+    return best;
+}

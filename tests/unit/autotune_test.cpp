@@ -1,0 +1,359 @@
+// Auto Tune's pure functions: loop scaling, identification, step figures and
+// gain computation, on synthetic data with known parameters and against
+// closed forms.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "autotune/gain_design.h"
+#include "autotune/identify.h"
+#include "autotune/loop_analysis.h"
+#include "autotune/step_figures.h"
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// An axis simulated independently of the code under test: fine sub-steps of
+// semi-implicit Euler, the loop law written out, output held for a period and
+// applied after `delay` periods, positions rounded to counts.
+struct Synthetic {
+    double gain = 50000, viscous = 5, coulomb = 10000, resolution = 0.1;
+    int delay = 0;
+    double period = 0.0005;
+    int derivativeTicks = 1;
+    double limit = 10, integrationLimit = 2;
+    // Loop output per gain number and the gain numbers.
+    double sp = 0.1, si = 1, sd = 0.001;
+    double P = 2, I = 2, D = 2.3;
+    double noiseCounts = 0;  // extra random position noise, in counts
+};
+
+struct Record {
+    std::vector<double> actual, optimal, error, output;
+};
+
+Record Simulate(const Synthetic& s, const std::vector<double>& command, unsigned seed = 1) {
+    Record r;
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<double> noise(-s.noiseCounts, s.noiseCounts);
+    double x = 0, v = 0, integral = 0;
+    std::vector<double> errors(64, 0.0), outputs(16, 0.0);
+    const int sub = 50;
+    for (size_t k = 0; k < command.size(); ++k) {
+        double y = std::round(x / s.resolution + noise(rng)) * s.resolution;
+        double e = command[k] - y;
+        errors.insert(errors.begin(), e);
+        errors.pop_back();
+        integral = std::clamp(integral + s.si * s.I * e * s.period, -s.integrationLimit, s.integrationLimit);
+        double u = s.sp * s.P * e + s.sd * s.D * (e - errors[static_cast<size_t>(s.derivativeTicks)]) /
+                                        (s.derivativeTicks * s.period) + integral;
+        u = std::clamp(u, -s.limit, s.limit);
+        r.actual.push_back(y);
+        r.optimal.push_back(command[k]);
+        r.error.push_back(e);
+        r.output.push_back(u);
+        outputs.insert(outputs.begin(), u);
+        outputs.pop_back();
+        double a = s.gain * outputs[static_cast<size_t>(s.delay)];
+        double h = s.period / sub;
+        for (int j = 0; j < sub; ++j) {
+            double f = a - s.viscous * v;
+            if (v == 0 && std::fabs(f) <= s.coulomb) continue;
+            double fr = v != 0 ? (v > 0 ? s.coulomb : -s.coulomb) : (f > 0 ? s.coulomb : -s.coulomb);
+            double v1 = v + h * (f - fr);
+            if (v != 0 && (v1 > 0) != (v > 0)) v1 = 0;
+            v = v1;
+            x += h * v;
+        }
+    }
+    return r;
+}
+
+// A measuring move: a step out and, halfway, a step back.
+std::vector<double> OutAndBack(double distance, size_t ticks) {
+    std::vector<double> c(ticks, distance);
+    for (size_t k = ticks / 2; k < ticks; ++k) c[k] = 0;
+    return c;
+}
+
+TEST(AutoTuneLoop, FindsHowGainNumbersBecomeOutput) {
+    struct Case {
+        const char* name;
+        double sp, si, sd;
+        double P, I, D;
+        int m;
+        double distance;
+    };
+    const Case cases[] = {
+        {"floating point", 0.1, 1, 0.001, 2, 2, 2.3, 1, 25},
+        {"fixed point: numbers 1000 times larger", 1e-4, 1e-3, 1e-6, 2000, 2000, 2300, 1, 25},
+        {"derivative over 4 periods", 0.1, 1, 0.001, 2, 2, 2.3, 4, 25},
+        {"output saturated and integrator held", 0.1, 1, 0.001, 2, 20, 2.3, 1, 200},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Synthetic s;
+        s.sp = c.sp, s.si = c.si, s.sd = c.sd, s.P = c.P, s.I = c.I, s.D = c.D, s.derivativeTicks = c.m;
+        // The move out at integral gain 0, the move back with it.
+        Synthetic noI = s;
+        noI.I = 0;
+        Record out = Simulate(noI, OutAndBack(c.distance, 1000));
+        Record back = Simulate(s, OutAndBack(c.distance, 1000));
+        LoopCapture capOut{out.error.data(), out.output.data(), out.optimal.data(), out.error.size(), s.period, c.m,
+                           s.limit};
+        LoopCapture capBack{back.error.data(), back.output.data(), back.optimal.data(), back.error.size(), s.period,
+                            c.m, s.limit};
+        LoopScale scale = AnalyseLoop(capOut, {c.P, 0, c.D, 0});
+        ASSERT_TRUE(scale.ok);
+        EXPECT_FALSE(scale.iKnown);
+        AnalyseIntegral(capBack, {c.P, c.I, c.D, 0}, scale);
+        EXPECT_TRUE(scale.iKnown);
+        EXPECT_NEAR(scale.p / c.sp, 1, 1e-6);
+        EXPECT_NEAR(scale.i / c.si, 1, 1e-6);
+        EXPECT_NEAR(scale.d / c.sd, 1, 1e-6);
+        EXPECT_EQ(scale.lag, 0);
+    }
+}
+
+TEST(AutoTuneLoop, RefusesWhatItCannotSee) {
+    Synthetic s;
+    s.I = 0;
+    Record r = Simulate(s, OutAndBack(25, 600));
+    LoopCapture cap{r.error.data(), r.output.data(), nullptr, r.error.size(), s.period, 1, s.limit};
+    // Without integral gain the integral scale stays unknown.
+    LoopScale a = AnalyseLoop(cap, {2, 0, 2.3, 0});
+    ASSERT_TRUE(a.ok);
+    AnalyseIntegral(cap, {2, 2, 2.3, 0}, a);
+    EXPECT_FALSE(a.iKnown);
+    EXPECT_TRUE(a.dKnown);
+    // An inverted output pushes the wrong way: no usable scale.
+    std::vector<double> inverted = r.output;
+    for (double& u : inverted) u = -u;
+    cap.output = inverted.data();
+    EXPECT_FALSE(AnalyseLoop(cap, {2, 0, 2.3, 0}).ok);
+    // Output unrelated to the error.
+    std::vector<double> junk(r.output.size());
+    for (size_t k = 0; k < junk.size(); ++k) junk[k] = std::sin(0.37 * k * k);
+    cap.output = junk.data();
+    EXPECT_FALSE(AnalyseLoop(cap, {2, 0, 2.3, 0}).ok);
+    // No proportional gain, no samples.
+    EXPECT_FALSE(AnalyseLoop(cap, {0, 0, 2.3, 0}).ok);
+    EXPECT_FALSE(AnalyseLoop(LoopCapture{}, {2, 0, 2.3, 0}).ok);
+}
+
+TEST(AutoTuneIdentify, RecoversKnownPlants) {
+    struct Case {
+        const char* name;
+        double gain, viscous, coulomb, resolution;
+        int delay;
+        double period, noiseCounts, distance;
+    };
+    const Case cases[] = {
+        {"bench axis", 50000, 5, 10000, 0.1, 0, 0.0005, 0, 25},
+        {"light axis, one period of delay", 125000, 5, 10000, 0.1, 1, 0.0005, 0, 25},
+        {"heavy, no friction, coarse encoder", 10000, 0, 0, 1, 0, 0.001, 0, 200},
+        {"strong viscous, two periods delay, slow loop", 20000, 20, 4000, 0.01, 2, 0.002, 0, 25},
+        {"noisy encoder (+-2 counts)", 50000, 5, 10000, 0.1, 0, 0.0005, 2, 25},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Synthetic s;
+        s.gain = c.gain, s.viscous = c.viscous, s.coulomb = c.coulomb, s.resolution = c.resolution;
+        s.delay = c.delay, s.period = c.period, s.noiseCounts = c.noiseCounts;
+        // Gains that give a stable loop on this plant: w = 100 rad/s, damping 0.7.
+        double w = std::min(100.0, 0.1 / c.period);
+        s.P = w * w / c.gain / s.sp;
+        s.D = 1.4 * w / c.gain / s.sd;
+        s.I = 0;
+        size_t n = static_cast<size_t>(0.6 / c.period);
+        Record out = Simulate(s, OutAndBack(c.distance, n), 3);
+        PlantModel m = IdentifyPlant({{out.actual.data(), out.output.data(), out.actual.size()}}, c.period);
+        ASSERT_TRUE(m.ok);
+        EXPECT_EQ(m.delay, c.delay);
+        EXPECT_NEAR(m.gain / c.gain, 1, 0.05);
+        // Friction is judged by the output it takes to overcome it: within
+        // 0.05 output units (of a limit of 10) at rest and at 1000 units/s.
+        EXPECT_NEAR(m.coulomb / m.gain, c.coulomb / c.gain, 0.05);
+        EXPECT_NEAR(m.viscous * 1000 / m.gain, c.viscous * 1000 / c.gain, 0.05);
+        EXPECT_GT(m.quality, 0.9);
+        if (c.noiseCounts == 0) {
+            EXPECT_NEAR(m.resolution, c.resolution, 1e-9);
+        }
+    }
+}
+
+TEST(AutoTuneIdentify, FitQualityShowsDataTheModelCannotExplain) {
+    Synthetic s;
+    Record r = Simulate(s, OutAndBack(25, 1000));
+    // Output that has nothing to do with the motion.
+    std::vector<double> shuffled = r.output;
+    std::mt19937 rng(5);
+    std::shuffle(shuffled.begin(), shuffled.end(), rng);
+    PlantModel m = IdentifyPlant({{r.actual.data(), shuffled.data(), r.actual.size()}}, s.period);
+    EXPECT_LT(m.quality, 0.5);
+    // An axis that never moved gives nothing to fit.
+    std::vector<double> still(500, 3.0), out(500, 0.1);
+    EXPECT_FALSE(IdentifyPlant({{still.data(), out.data(), still.size()}}, s.period).ok);
+    EXPECT_EQ(PositionResolution(still.data(), still.size()), 0.0);
+}
+
+TEST(AutoTuneSteps, FiguresOfKnownCurves) {
+    // First order with time constant tau: rise ln(9) tau, no overshoot, 2 % at ln(50) tau.
+    const double tau = 0.02, t = 0.0001;
+    std::vector<double> actual, optimal;
+    actual.push_back(0), optimal.push_back(0);
+    for (int k = 1; k < 3000; ++k) {
+        actual.push_back(100 * (1 - std::exp(-(k - 1) * t / tau)));
+        optimal.push_back(100);
+    }
+    StepFigures f = MeasureStep(actual.data(), optimal.data(), actual.size(), t);
+    ASSERT_TRUE(f.ok);
+    EXPECT_NEAR(f.rise, std::log(9.0) * tau, 2 * t);
+    EXPECT_NEAR(f.overshoot, 0, 1e-9);
+    EXPECT_NEAR(f.settling, std::log(50.0) * tau, 2 * t);
+    // Cut off before it settles: not settled.
+    EXPECT_FALSE(MeasureStep(actual.data(), optimal.data(), 500, t).Settled());
+    // No move at all.
+    std::vector<double> flat(100, 1.0);
+    EXPECT_FALSE(MeasureStep(flat.data(), flat.data(), flat.size(), t).ok);
+}
+
+TEST(AutoTuneDesign, PlacementGivesTheWantedPolynomial) {
+    const double g = 50000, b = 5;
+    for (double zeta : {0.5, 0.8, 1.2})
+        for (double alpha : {0.0, 0.3, 1.0}) {
+            double w = 150;
+            LoopGains lg = PlaceGains(g, b, w, zeta, alpha);
+            // s^3 + (b + g kd) s^2 + g kp s + g ki = (s + alpha w)(s^2 + 2 zeta w s + w^2)
+            EXPECT_NEAR(b + g * lg.kd, (alpha + 2 * zeta) * w, 1e-9 * w);
+            EXPECT_NEAR(g * lg.kp, (1 + 2 * zeta * alpha) * w * w, 1e-9 * w * w);
+            EXPECT_NEAR(g * lg.ki, alpha * w * w * w, 1e-9 * w * w * w);
+        }
+}
+
+// A pure inertia under PD with bandwidth w and damping zeta: overshoot
+// 100 exp(-pi zeta / sqrt(1 - zeta^2)) at pi / (w sqrt(1 - zeta^2)), and a
+// phase margin of atan(2 zeta wc / w) with (wc / w)^2 = 2 zeta^2 + sqrt(4 zeta^4 + 1).
+TEST(AutoTuneDesign, PureInertiaMatchesClosedForms) {
+    for (double zeta : {0.3, 0.5, 0.7}) {
+        SCOPED_TRACE(zeta);
+        ModelAxis axis;
+        axis.plant.gain = 1000;
+        axis.period = 1e-5;
+        axis.outputLimit = 1e12;
+        const double w = 20;
+        LoopGains lg = PlaceGains(axis.plant.gain, 0, w, zeta, 0);
+        EXPECT_NEAR(lg.kp, w * w / 1000, 1e-12);
+        EXPECT_NEAR(lg.kd, 2 * zeta * w / 1000, 1e-12);
+        size_t ticks = static_cast<size_t>(2.0 / axis.period);
+        ModelResponse r = SimulateModel(axis, lg, StepCommand(100, ticks), ticks);
+        StepFigures f = MeasureStep(r.actual.data(), r.optimal.data(), r.actual.size(), axis.period);
+        // The derivative acts on the error, so the closed loop has a zero:
+        // (2 zeta w s + w^2) / (s^2 + 2 zeta w s + w^2), whose step response is
+        // 1 - exp(-zeta w t) (cos wd t - zeta w / wd sin wd t).
+        double wd = w * std::sqrt(1 - zeta * zeta);
+        double peak = 0;
+        for (double t = 0; t < 2; t += 1e-5) {
+            double y = 1 - std::exp(-zeta * w * t) * (std::cos(wd * t) - zeta * w / wd * std::sin(wd * t));
+            peak = std::max(peak, y - 1);
+        }
+        EXPECT_NEAR(f.overshoot, peak * 100, 0.05);
+        // A command filtered through 1 / (1 + s 2 zeta / w) cancels the zero and
+        // leaves the textbook second-order step.
+        std::vector<double> filtered(ticks);
+        double z = 0;
+        for (size_t k = 0; k < ticks; ++k) {
+            z += (100 - z) * axis.period / (2 * zeta / w);
+            filtered[k] = z;
+        }
+        ModelResponse r2 = SimulateModel(axis, lg, filtered, ticks);
+        std::vector<double> step = StepCommand(100, ticks);
+        StepFigures f2 = MeasureStep(r2.actual.data(), step.data(), ticks, axis.period);
+        EXPECT_NEAR(f2.overshoot, 100 * std::exp(-kPi * zeta / std::sqrt(1 - zeta * zeta)), 0.05);
+        size_t kPeak = 0;
+        for (size_t k = 0; k < ticks; ++k)
+            if (r2.actual[k] > r2.actual[kPeak]) kPeak = k;
+        EXPECT_NEAR(kPeak * axis.period, kPi / wd, 0.002);
+        // Phase margin.
+        double x2 = 2 * zeta * zeta + std::sqrt(4 * std::pow(zeta, 4) + 1);
+        double pm = std::atan(2 * zeta * std::sqrt(x2)) * 180 / kPi;
+        EXPECT_NEAR(PhaseMargin(axis, lg), pm, 0.1);
+    }
+}
+
+TEST(AutoTuneDesign, DelayCostsPhaseAtCrossover) {
+    ModelAxis axis;
+    axis.plant.gain = 50000;
+    axis.period = 0.0005;
+    LoopGains lg = PlaceGains(axis.plant.gain, 0, 100, 0.7, 0);
+    double pm0 = PhaseMargin(axis, lg);
+    axis.plant.delay = 2;
+    double wc = 100 * std::sqrt(2 * 0.49 + std::sqrt(4 * 0.49 * 0.49 + 1));
+    EXPECT_NEAR(pm0 - PhaseMargin(axis, lg), 2 * axis.period * wc * 180 / kPi, 0.3);
+}
+
+ModelAxis BenchLike() {
+    ModelAxis a;
+    a.plant.ok = true;
+    a.plant.gain = 50000;
+    a.plant.viscous = 5;
+    a.plant.coulomb = 10000;
+    a.plant.resolution = 0.1;
+    a.period = 0.0005;
+    a.outputLimit = 10;
+    a.integrationLimit = 2;
+    return a;
+}
+
+TEST(AutoTuneDesign, StylesKeepTheirPromises) {
+    ModelAxis axis = BenchLike();
+    const size_t ticks = 1000;
+    std::vector<double> step = StepCommand(100, ticks);
+    Design d[3];
+    for (int s = 0; s < 3; ++s) {
+        TuneStyle style = static_cast<TuneStyle>(s);
+        SCOPED_TRACE(s);
+        d[s] = DesignGains(axis, style, step, ticks);
+        ASSERT_TRUE(d[s].ok) << d[s].reason;
+        EXPECT_LE(d[s].predicted.overshoot, StyleOvershoot(style));
+        EXPECT_TRUE(d[s].predicted.Settled());
+        EXPECT_GE(d[s].phaseMargin, 45);
+        EXPECT_GE(PhaseMargin(axis, d[s].gains), 45);
+        EXPECT_LE(DerivativeNoise(axis, d[s].gains), 0.2 * axis.outputLimit);
+        // The prediction is the model's own step.
+        ModelResponse r = SimulateModel(axis, d[s].gains, step, ticks);
+        StepFigures f = MeasureStep(r.actual.data(), r.optimal.data(), ticks, axis.period);
+        EXPECT_DOUBLE_EQ(f.settling, d[s].predicted.settling);
+    }
+    EXPECT_GE(d[0].gains.kp, d[1].gains.kp);
+    EXPECT_LE(d[2].omega, 0.5 * d[1].omega * 1.0001);
+    // Faster than the power-on tune of this plant (w 100, damping 0.6), which overshoots 18 %.
+    EXPECT_LT(d[1].predicted.settling, 0.2);
+}
+
+TEST(AutoTuneDesign, ExplainsWhenNothingFits) {
+    ModelAxis axis = BenchLike();
+    // An encoder so coarse that any derivative gain makes the output jump.
+    axis.plant.resolution = 1000;
+    Design d = DesignGains(axis, TuneStyle::Medium, StepCommand(100, 1000), 1000);
+    EXPECT_FALSE(d.ok);
+    EXPECT_FALSE(d.reason.empty());
+    axis.plant.gain = 0;
+    EXPECT_FALSE(DesignGains(axis, TuneStyle::Medium, StepCommand(100, 1000), 1000).ok);
+}
+
+TEST(AutoTuneDesign, TrapezoidReachesItsEnd) {
+    std::vector<double> c = TrapezoidCommand(-100, 5000, 200000, 200000, 0.0005, 200);
+    EXPECT_DOUBLE_EQ(c.back(), -100);
+    for (size_t k = 1; k < c.size(); ++k) EXPECT_LE(c[k], c[k - 1]);
+    // Triangle profile: peak velocity sqrt(d a) = 4472 < 5000, time 2 sqrt(d / a) = 44.7 ms.
+    size_t end = 0;
+    while (end < c.size() && c[end] != -100) ++end;
+    EXPECT_NEAR(end * 0.0005, 0.0447, 0.001);
+}
+
+}  // namespace
