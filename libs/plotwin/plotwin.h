@@ -7,7 +7,7 @@
 #define PLOTWIN_STYLE_PANE 0x0004  // class-specific style of a plot pane
 
 // Series numbers.
-enum PlotSeries { kSeriesActual = 0, kSeriesOptimal = 1, kSeriesError = 2, kSeriesTorque = 3,
+enum PlotSeries { kSeriesActual = 0, kSeriesOptimal = 1, kSeriesError = 2, kSeriesTorque = 3, kSeriesSkew = 4,
                   kSeriesAuxiliary = 5, kSeriesTarget = 6, kSeriesCount = 7 };
 
 // Pane messages (wParam, lParam as noted).
