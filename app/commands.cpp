@@ -1,4 +1,6 @@
 // Menu commands, the File popup and the status timer of the main window.
+#include "../history/history_runs.h"
+#include "../history/history_window.h"
 #include "commands.h"
 
 #include <cmath>
@@ -7,6 +9,7 @@
 #include "../controller/zq_library.h"
 #include "../core/connection.h"
 #include "../core/help_file.h"
+#include "../core/modal_wait.h"
 #include "../core/settings.h"
 #include "../core/wait_cursor.h"
 #include "../files/command_file.h"
@@ -80,8 +83,9 @@ void OpenTestFile(HWND window) {
     char name[MAX_PATH] = "*.csv";
     if (!ChooseFileToOpen(window, name, 1) || !name[0]) return;
     WaitCursor wait;
-    OpenTestData(window, name);
+    int read = OpenTestData(window, name);
     UpdatePlots(window);
+    if (read) AddDisplayedRun(window, FileNamePart(name), false);
 }
 
 void SaveTestFile(HWND window) {
@@ -179,12 +183,6 @@ void ResetAxisReadout() { StatusReadout.lastAxis = -1; }
 
 void ResetStatusReadout() { StatusReadout = StatusReadoutState(); }
 
-void Relayout(HWND mainWindow) {
-    RECT rc;
-    GetClientRect(mainWindow, &rc);
-    SendMessageA(mainWindow, WM_SIZE, 0, MAKELPARAM(rc.right, rc.bottom));
-}
-
 int PositionDecimals(double scale) {
     double d = std::log10(std::fabs(scale)) + 0.99;
     if (!std::isfinite(d)) return -1;
@@ -195,6 +193,9 @@ int PositionDecimals(double scale) {
 LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     AppState* s = StateOf(window);
     if (!s) return 0;
+    // While a test runs nothing else may start: not from the menu, an
+    // accelerator or a command posted from outside.
+    if (ModalWorkRunning(window)) return 0;
     switch (LOWORD(wParam)) {
     case IDM_SELECT_CONTROLLER: SelectController(window, *s); break;
     case IDM_RESET_CONTROLLER: ResetController(window, *s); break;
@@ -210,6 +211,7 @@ LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     case IDM_SCALING_SETUP: ScalingSetup(window, *s); break;
     case IDM_PID_SLIDER_SETUP: s->LimitsDialogMask = 7; RunLimitsDialog(window, *s); break;
     case IDM_TEST_SETUP: TestSetup(window); break;
+    case IDM_HISTORY: OpenHistoryWindow(window); break;
     case IDM_PLOT_WINDOW_SETUP: PlotSetupDialog(window, s->PlotPanes, s->PlotPaneCount(), 0, 0); break;
     case IDM_HELP_TOPICS: ShowHelpTopic(window, kHelpContents); break;
     case IDM_ABOUT: ZQDLG_AboutBox(window, "Loopsmith", 0); break;

@@ -2,6 +2,7 @@
 // popup's enabling, and the 110 ms status timer.
 #pragma once
 #include "../core/app_state.h"
+#include "../core/plot_panes.h"  // Relayout
 
 LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM lParam);
 LRESULT OnStatusTimer(HWND window);
@@ -12,8 +13,6 @@ bool OnMainInitMenuPopup(HWND window, WPARAM wParam, LPARAM lParam);
 void ResetAxisReadout();
 // Forgets everything the timer showed, as at process start (a new main window).
 void ResetStatusReadout();
-// Sends the main window WM_SIZE for its current client size.
-void Relayout(HWND mainWindow);
 // Number of decimals of the position readout for an axis scale; negative when
 // it cannot be computed (the readout then uses the default precision).
 int PositionDecimals(double scale);

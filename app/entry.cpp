@@ -1,4 +1,5 @@
 // Process start-up and the message loop.
+#include "../history/history_window.h"
 #include "entry.h"
 
 #include "../controller/zq_library.h"
@@ -67,10 +68,15 @@ HWND InitInstance(HINSTANCE instance, char* commandLine, int showCommand) {
     Relayout(window);
     RefreshSliders(*s);
     ResetStatusReadout();
-    while (!StartTimerFunction(window, LOOPSMITH_TIMER_ID, LOOPSMITH_TIMER_MS, nullptr)) {
+    while (!StartStatusTimer(window)) {
         if (MessageBoxA(window, "Too many clocks or timers!", "Loopsmith", MB_ICONWARNING | MB_RETRYCANCEL) ==
-            IDCANCEL)
+            IDCANCEL) {
+            // Closed as the user would close it: the settings are saved, every axis
+            // goes back to trajectory mode and the controller is closed.
+            SendMessageA(window, WM_CLOSE, 0, 0);
+            if (IsWindow(window)) DestroyWindow(window);
             return nullptr;
+        }
     }
     EnableWindow(s->PanelWindow, TRUE);
     return window;
@@ -86,10 +92,12 @@ int LoopsmithMain(HINSTANCE instance, HINSTANCE previous, char* commandLine, int
     HACCEL accelerators = LoadAcceleratorsA(instance, "Loopsmith");
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0)) {
-        if (!TranslateAcceleratorA(window, accelerators, &msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
+        if (TranslateAcceleratorA(window, accelerators, &msg)) continue;
+        // Tab and the buttons' keys in the modeless Test History window.
+        HWND history = HistoryWindow();
+        if (history && IsDialogMessageA(history, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
     }
     return static_cast<int>(msg.wParam);
 }

@@ -1,5 +1,7 @@
 // Main window procedure: creation, layout, shutdown; commands and the timer
 // are handled in commands.cpp.
+#include "../history/history_runs.h"
+#include "../history/history_window.h"
 #include "main_window.h"
 
 #include <new>
@@ -7,6 +9,7 @@
 #include "../controller/zq_library.h"
 #include "../core/connection.h"
 #include "../core/help_file.h"
+#include "../core/modal_wait.h"
 #include "../core/record_time.h"
 #include "../core/settings.h"
 #include "../libs/plotwin/plotwin.h"
@@ -19,6 +22,9 @@
 namespace {
 
 AppState* NewAppState() { return new (std::nothrow) AppState(); }
+
+// Set on the main window while its status timer runs.
+const char kTimerProperty[] = "LoopsmithStatusTimer";
 
 void CreatePlotPanes(HWND window, AppState& s) {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
@@ -40,6 +46,7 @@ LRESULT OnCreate(HWND window, const CREATESTRUCTA* cs) {
     // Before the placement below: its WM_SIZE reads the record.
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(s));
     CreatePlotPanes(window, *s);
+    CreateHistory(*s);
     s->Modified = 0;
     s->MainWindow = window;
     LoadSettings(*s);
@@ -91,6 +98,9 @@ LRESULT OnSize(HWND window, LPARAM lParam) {
 }
 
 LRESULT OnClose(HWND window) {
+    // A close during a test comes back when the test has ended or was stopped,
+    // so its data and the settings are kept as after any test.
+    if (DeferCloseWhileBusy(window)) return 0;
     AppState* s = StateOf(window);
     if (s) {
         SaveSettings(*s);
@@ -110,13 +120,18 @@ LRESULT OnClose(HWND window) {
 LRESULT OnDestroy(HWND window) {
     AppState* s = StateOf(window);
     // Without a record the creation itself failed: no timer ran, nothing to close.
-    if (s && !KillTimer(window, LOOPSMITH_TIMER_ID)) MessageBoxA(window, "Could not stop Timer!", "Exit", MB_OK);
+    // A start-up that gave up because the timer could not start has none to stop.
+    const bool timerRan = RemovePropA(window, kTimerProperty) != nullptr;
+    if (s && timerRan && !KillTimer(window, LOOPSMITH_TIMER_ID))
+        MessageBoxA(window, "Could not stop Timer!", "Exit", MB_OK);
     if (s) {
         ControllerParams params = {};
         ZqGetConfiguration(s->ControllerHandle, &params);
         for (int axis = 1; axis <= params.AxisCount; ++axis)
             ZqSetOperatingMode(s->ControllerHandle, static_cast<unsigned short>(axis), 0, kModeTrajectoryOn);
         ZqClose(s->ControllerHandle);
+        if (HWND history = HistoryWindow()) DestroyWindow(history);
+        ReleaseHistory(*s);
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         delete s;
     }
@@ -128,6 +143,12 @@ LRESULT OnDestroy(HWND window) {
 
 AppState* (*AllocateAppState)() = NewAppState;
 UINT_PTR (WINAPI *StartTimerFunction)(HWND, UINT_PTR, UINT, TIMERPROC) = SetTimer;
+
+bool StartStatusTimer(HWND window) {
+    if (!StartTimerFunction(window, LOOPSMITH_TIMER_ID, LOOPSMITH_TIMER_MS, nullptr)) return false;
+    SetPropA(window, kTimerProperty, reinterpret_cast<HANDLE>(1));
+    return true;
+}
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {

@@ -12,3 +12,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 // Seams for the failure paths of start-up, replaced only by tests.
 extern AppState* (*AllocateAppState)();
 extern UINT_PTR (WINAPI *StartTimerFunction)(HWND, UINT_PTR, UINT, TIMERPROC);
+
+// Starts the 110 ms status timer of the main window; false when it cannot.
+// Only a started timer is stopped (and its failure to stop reported) at WM_DESTROY.
+bool StartStatusTimer(HWND window);

@@ -1,6 +1,8 @@
 // Time from the end of a step test's capture wait to the plot panes drawn:
-// fetching the captured points one per call into the capture store, the plot
-// display's messages and the panes' painting, for 1,001 and 65,535 samples.
+// fetching the captured points into the capture store (block reads, and one
+// read per point beside them for comparison), the plot display's messages and
+// the panes' painting, for 1,001 and 65,535 samples; and what the modal wait
+// adds to its time.
 #include <windows.h>
 
 #include <algorithm>
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include "app/entry.h"
+#include "core/modal_wait.h"
 #include "controller/zq_library.h"
 #include "core/app_state.h"
 #include "plot/plot_display.h"
@@ -39,10 +42,35 @@ struct Timing {
     double total, fetch, plot;
 };
 
+// The fetch as one ZqGetCaptureData call per point did it, for comparison.
+void FetchOnePerPoint(AppState& s) {
+    const short h = s.ControllerHandle;
+    const unsigned short axis = static_cast<unsigned short>(s.Axis);
+    s.Capture.ClearAxis(s.Axis);
+    auto read = [&](int type, int point) {
+        double v = 0.0;
+        if (ZqGetCaptureData(h, axis, type, point, 1, &v) < 0) return 0.0;
+        return v;
+    };
+    for (int i = 0; i < s.Test.SampleCount; ++i) {
+        double a = i == 0 ? 0.0 : read(kCaptureActual, i - 1);
+        double o = i == 0 ? 0.0 : read(kCaptureOptimal, i - 1);
+        ChannelFor(s, Channel::Actual, 0)->Append(a);
+        ChannelFor(s, Channel::Optimal, 0)->Append(o);
+        if (s.TorqueCapture) ChannelFor(s, Channel::Torque, 0)->Append(read(kCaptureTorque, i == 0 ? 0 : i - 1));
+        if (s.AuxCapture) ChannelFor(s, Channel::Auxiliary, 0)->Append(i == 0 ? 0.0 : read(kCaptureAuxiliary, i - 1));
+        ChannelFor(s, Channel::Error, 0)->Append(a - o);
+    }
+    s.LastTest = s.Test;
+}
+
+bool g_onePerPoint = false;
+
 // What follows the wait in a step test: the fetch, UpdatePlots and the paint.
 Timing AfterWait(HWND main, AppState& s) {
     double t0 = Now();
-    s.TestDone = FetchCapture(main, 0, 0.0, 0.0, 0.0, 1);
+    if (g_onePerPoint) FetchOnePerPoint(s);
+    else s.TestDone = FetchCapture(main, 0, 0.0, 0.0, 0.0, 1);
     double t1 = Now();
     UpdatePlots(main);
     for (HWND pane : s.PlotPanes) UpdateWindow(pane);
@@ -67,15 +95,25 @@ void Measure(HWND main, AppState& s, int samples, int runs) {
         plot.push_back(t.plot);
         Pump();
     }
-    std::printf("end of wait to panes drawn, %6d samples: median %8.2f ms (fetch %8.2f ms, plot and paint %7.2f ms), "
+    std::printf("%s, %6d samples: median %8.2f ms (fetch %8.2f ms, plot and paint %7.2f ms), "
                 "best %8.2f ms, %d runs\n",
-                samples, Median(total), Median(fetch), Median(plot), *std::min_element(total.begin(), total.end()),
+                g_onePerPoint ? "one read per point (before)" : "block reads                ", samples, Median(total), Median(fetch), Median(plot), *std::min_element(total.begin(), total.end()),
                 runs);
 }
 
 }  // namespace
 
 int main() {
+    // An axis whose buffer holds 65,535 points at a 0.1 ms servo period, so that
+    // both sizes are read from a real capture.
+    char ini[MAX_PATH];
+    GetTempPathA(MAX_PATH, ini);
+    lstrcatA(ini, "loopsmith_step_bench.ini");
+    if (FILE* f = std::fopen(ini, "w")) {
+        std::fputs("[controller.0]\ntype = 6\nflags = 4\naxes = 1\n[controller.0.axis.1]\nbuffer = 65535\nhigh = 0.0001\n", f);
+        std::fclose(f);
+        SetEnvironmentVariableA("ZQSIM_CONFIG", ini);
+    }
     HINSTANCE instance = GetModuleHandleA(nullptr);
     if (!RegisterWindowClasses(instance)) return 1;
     char commandLine[] = "";
@@ -94,7 +132,7 @@ int main() {
 
     // One real test first, so that the controller holds a captured response.
     ZqEnableAxis(s.ControllerHandle, static_cast<unsigned short>(s.Axis), 1);
-    s.Test.RecordTime = 0.5;
+    s.Test.RecordTime = 6.5534;  // 65,534 points
     RunStepTest(main, 1);
     Pump();
     std::printf("axis %d, servo period %g s, %d points captured\n", s.Axis, s.Test.SamplePeriod, s.Test.SampleCount);
@@ -112,8 +150,24 @@ int main() {
     }
     std::printf("4,000 single-point capture reads alone: median %8.2f ms\n", Median(reads));
 
-    Measure(main, s, 1001, 21);
-    Measure(main, s, 65535, 5);
+    for (bool onePerPoint : {false, true}) {
+        g_onePerPoint = onePerPoint;
+        Measure(main, s, 1001, 21);
+        Measure(main, s, 65535, 5);
+    }
+    g_onePerPoint = false;
+
+    // The modal wait against the time it was asked for.
+    for (DWORD ms : {100u, 1000u}) {
+        std::vector<double> extra;
+        for (int run = 0; run < (ms < 1000 ? 11 : 3); ++run) {
+            double t0 = Now();
+            ModalWait(main, ms);
+            extra.push_back(Now() - t0 - ms);
+        }
+        std::printf("modal wait of %4lu ms: median %6.2f ms longer, at most %6.2f ms\n", ms, Median(extra),
+                    *std::max_element(extra.begin(), extra.end()));
+    }
 
     DestroyWindow(main);
     return 0;

@@ -37,6 +37,7 @@ typedef int   ZQAPI ZqCaptureData_t(short handle, unsigned short axis, int point
 typedef int   ZQAPI ZqEnableGearing_t(short handle, unsigned short slave, unsigned short master, double ratio, int state);
 typedef int   ZQAPI ZqSetRegister_t(short handle, int reg, void* value, int type);
 typedef int   ZQAPI ZqWaitForStop_t(short handle, unsigned short axis, double dwell);
+typedef int   ZQAPI ZqStop_t(short handle, unsigned short axis);
 typedef int   ZQAPI qlxcmdex_t(short handle, unsigned short axis, int opcode, void* argument, int type);
 typedef int   ZQAPI ZqGetCaptureData_t(short handle, unsigned short axis, int type, int first, int count, double* values);
 

@@ -42,6 +42,7 @@ ZqGetDouble_t* ZqGetTorque = nullptr;
 ZqSetDouble_t* ZqMoveRelative = nullptr;
 ZqSetRegister_t* ZqSetRegister = nullptr;
 ZqWaitForStop_t* ZqWaitForStop = nullptr;
+ZqStop_t* ZqStop = nullptr;
 qlxcmdex_t* qlxcmdex = nullptr;
 ZqGetCaptureData_t* ZqGetCaptureData = nullptr;
 ZQDLG_Initialize_t* ZQDLG_Initialize = nullptr;
@@ -280,6 +281,7 @@ bool StoreApi(const char* name, FARPROC address) {
     if (!lstrcmpA(name, "ZqMoveRelative")) { Assign(ZqMoveRelative, address); return true; }
     if (!lstrcmpA(name, "ZqSetRegister")) { Assign(ZqSetRegister, address); return true; }
     if (!lstrcmpA(name, "ZqWaitForStop")) { Assign(ZqWaitForStop, address); return true; }
+    if (!lstrcmpA(name, "ZqStop")) { Assign(ZqStop, address); return true; }
     if (!lstrcmpA(name, "qlxcmdex")) { Assign(qlxcmdex, address); return true; }
     if (!lstrcmpA(name, "ZqGetCaptureData")) { Assign(ZqGetCaptureData, address); return true; }
     return false;

@@ -54,6 +54,7 @@ extern ZqGetDouble_t* ZqGetTorque;
 extern ZqSetDouble_t* ZqMoveRelative;
 extern ZqSetRegister_t* ZqSetRegister;
 extern ZqWaitForStop_t* ZqWaitForStop;
+extern ZqStop_t* ZqStop;
 extern qlxcmdex_t* qlxcmdex;
 extern ZqGetCaptureData_t* ZqGetCaptureData;
 

@@ -39,6 +39,17 @@ struct TestSettings {
     BYTE Trajectory = 0;
 };
 
+// What the step metrics need to know of the data on display beyond LastTest:
+// which axis was tested and with which gantry partner, the torque limit read
+// at the test (0 when not known) and whether the axis is a stepper.
+struct TestOrigin {
+    int Axis = 0;     // 0: not known (the current axis)
+    int Partner = 0;  // gantry partner captured with it, 0 for none
+    double TorqueLimit = 0.0;
+    bool Stepper = false;
+    double SampleTime = 0.0;  // seconds between stored samples; 0: from LastTest
+};
+
 struct AppState {
     HWND PlotPanes[kPaneCount] = {};
     GainChannel PropGain;
@@ -67,10 +78,16 @@ struct AppState {
     BYTE PlotError = 1;
     BYTE PlotTarget = 1;
     BYTE PlotTorque = 0;
+    BYTE PlotMetrics = 1;  // response metrics box and markers in pane 0
     BYTE Modified = 0;
     int PlotStyle = kPlotMulti;
     int TestDone = 0;
     CaptureData Capture;
+    // Where the data on display came from, for its metrics and the test history.
+    TestOrigin LastOrigin;
+    // The test history of the program's session (history/), created and
+    // released with the main window.
+    struct TestHistory* History = nullptr;
 
     // Number of plot panes in use, 1 to 5, derived from the plot choices.
     int PlotPaneCount() const;

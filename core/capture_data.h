@@ -16,6 +16,8 @@ public:
     double At(size_t index) const { return index < values_.size() ? values_[index] : 0.0; }
     const double* Data() const { return values_.data(); }
     void Reserve(size_t n) { values_.reserve(n); }
+    // Takes over values (which is left with the old contents); allocates nothing.
+    void Swap(std::vector<double>& values) noexcept { values_.swap(values); }
 
 private:
     std::vector<double> values_;

@@ -3,6 +3,12 @@
 #pragma once
 #include "app_state.h"
 
+// The longest record time, and the longest capture delay, a test may have, in
+// seconds. The step test blocks the program for record time plus delay, so a
+// longer one would look like a hang even where the controller could spread its
+// samples that far.
+constexpr double kMaxRecordTime = 60.0;
+
 // Sets SampleCount and SamplePeriod of settings; 0.0 when RecordTime can be kept,
 // otherwise the longest record time in seconds the axis can capture. When the
 // axis's servo period cannot be determined, SamplePeriod is set to 0.0 and

@@ -4,7 +4,8 @@
 // only when its size is exactly the field's and its type holds raw bytes, so a
 // damaged value is ignored rather than half-read. Values that would later make
 // the program divide by zero, hang or address outside its arrays are put back
-// to their defaults where they are read.
+// to their defaults where they are read; a damaged gantry axis is kept, since
+// it only ever counts as no partner.
 #include "settings.h"
 
 #include <cmath>
@@ -14,6 +15,7 @@
 #include "../controller/zq_library.h"
 #include "../libs/plotwin/plotwin.h"
 #include "../resources/version.h"
+#include "record_time.h"
 
 namespace {
 
@@ -55,7 +57,6 @@ void WriteBinary(HKEY key, const char* name, const void* data, DWORD size) {
     RegSetValueExA(key, name, 0, REG_BINARY, static_cast<const BYTE*>(data), size);
 }
 
-bool Positive(double v) { return v > 0; }
 bool NotNegative(double v) { return v >= 0; }
 
 bool ValidAxis(int axis) { return axis >= 1 && axis <= kMaxAxes; }
@@ -87,8 +88,8 @@ const char* const kLimitNames[3][2] = {
 
 void ReadTestSettings(HKEY key, TestSettings& t) {
     ReadDouble(key, "Distance", t.Distance);
-    ReadDouble(key, "RecordTime", t.RecordTime, Positive);
-    ReadDouble(key, "Delay", t.Delay, NotNegative);
+    ReadDouble(key, "RecordTime", t.RecordTime, StoredRecordTimeValid);
+    ReadDouble(key, "Delay", t.Delay, StoredDelayValid);
     ReadFlag(key, "Trajectory", t.Trajectory);
     int sampling = t.Sampling;
     ReadInt(key, "Sampling", sampling);
@@ -115,15 +116,24 @@ void WriteTestSettings(HKEY key, const TestSettings& t) {
 
 // Keeps a restored window reachable: a placement wholly off the desktop goes to 0, 0.
 void PlaceOnScreen(int& x, int& y, int width, int height) {
-    RECT wanted = {x, y, x + width, y + height};
     RECT desk = {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN), 0, 0};
     desk.right = desk.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
     desk.bottom = desk.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    RECT common;
-    if (!IntersectRect(&common, &wanted, &desk)) x = y = 0;
+    if (!PlacementMeetsDesktop(x, y, width, height, desk)) x = y = 0;
 }
 
 }  // namespace
+
+bool StoredRecordTimeValid(double seconds) { return seconds > 0 && seconds <= kMaxRecordTime; }
+
+bool StoredDelayValid(double seconds) { return seconds >= 0 && seconds <= kMaxRecordTime; }
+
+bool PlacementMeetsDesktop(int x, int y, int width, int height, const RECT& desktop) {
+    // In 64 bits: stored edges plus sizes can pass the range of an int.
+    const long long left = x, top = y, right = left + width, bottom = top + height;
+    return left < right && top < bottom && left < desktop.right && right > desktop.left && top < desktop.bottom &&
+           bottom > desktop.top;
+}
 
 int CompareVersion(const char* stored) {
     return std::strcmp(stored, kVersion);
@@ -140,6 +150,7 @@ void ApplyLoadDefaults(AppState& s) {
     s.PlotError = 1;
     s.PlotTorque = 0;
     s.PlotTarget = 1;
+    s.PlotMetrics = 1;
     s.PlotStyle = kPlotMulti;
     s.Gantry = 0;
     s.GantryMaster = 1;
@@ -173,14 +184,16 @@ int LoadSettings(AppState& s) {
     ReadFlag(key, "PlotError", s.PlotError);
     ReadFlag(key, "PlotTorque", s.PlotTorque);
     ReadFlag(key, "PlotTarget", s.PlotTarget);
+    ReadFlag(key, "PlotMetrics", s.PlotMetrics);
     ReadInt(key, "PlotStyle", s.PlotStyle);
     ReadFlag(key, "Gantry", s.Gantry);
     ReadInt(key, "GantryMaster", s.GantryMaster);
     ReadInt(key, "GantrySlave", s.GantrySlave);
     ReadFlag(key, "GantryShare", s.GantryShare);
     if (s.PlotStyle < kPlotSingle || s.PlotStyle > kPlotSeparate) s.PlotStyle = kPlotMulti;
-    if (!ValidAxis(s.GantryMaster)) s.GantryMaster = 1;
-    if (!ValidAxis(s.GantrySlave)) s.GantrySlave = 2;
+    // A damaged gantry axis stays as stored (GantryPartner counts it as no
+    // partner, Test Setup shows it unselected): replacing it with a default
+    // axis would pair two axes the user never paired.
 
     int x = 0, y = 0, width = 640, height = 480;
     ReadInt(key, "XPos", x);
@@ -214,6 +227,7 @@ int SaveSettings(AppState& s) {
     WriteBinary(key, "PlotError", &s.PlotError, 1);
     WriteBinary(key, "PlotTorque", &s.PlotTorque, 1);
     WriteBinary(key, "PlotTarget", &s.PlotTarget, 1);
+    WriteBinary(key, "PlotMetrics", &s.PlotMetrics, 1);
     WriteBinary(key, "PlotStyle", &s.PlotStyle, 4);
     WriteBinary(key, "Gantry", &s.Gantry, 1);
     WriteBinary(key, "GantryMaster", &s.GantryMaster, 4);

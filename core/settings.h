@@ -19,3 +19,10 @@ int CompareVersion(const char* stored);
 void ApplyLoadDefaults(AppState& state);
 // Slider limits that are not 0 <= lower < upper <= 100 become 0 and 100.
 void ValidateLimits(GainChannel& channel);
+// Stored test times the program accepts, in seconds (the Test Setup sheet's
+// limits): a record time above 0, a delay from 0, both at most kMaxRecordTime.
+bool StoredRecordTimeValid(double seconds);
+bool StoredDelayValid(double seconds);
+// True when a window at x, y of width x height has a part on the desktop
+// rectangle; any int values, and an empty or negative size never does.
+bool PlacementMeetsDesktop(int x, int y, int width, int height, const RECT& desktop);

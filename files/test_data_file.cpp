@@ -77,14 +77,15 @@ TestDataValues TestDataLineValues(const AppState& s, size_t j) {
 }
 
 void ApplyTestData(AppState& s, TestDataColumns& c) {
-    s.Capture.ClearAxis(s.Axis);
+    // The columns are taken over, not copied: nothing here allocates, so the
+    // axis's old data is never lost half-way to a failed allocation.
     std::vector<double>* from[] = {&c.Actual, &c.Optimal, &c.Error, &c.Torque, &c.Auxiliary};
     Channel to[] = {Channel::Actual, Channel::Optimal, Channel::Error, Channel::Torque, Channel::Auxiliary};
     for (int k = 0; k < 5; ++k) {
         SampleSequence* seq = ChannelFor(s, to[k], 0);
         if (!seq) continue;
-        seq->Reserve(from[k]->size());
-        for (double value : *from[k]) seq->Append(value);
+        seq->Swap(*from[k]);
+        from[k]->clear();
     }
     size_t rows = c.Rows();
     s.LastTest.SampleCount = rows > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(rows);
@@ -92,9 +93,17 @@ void ApplyTestData(AppState& s, TestDataColumns& c) {
         if (c.Time.front() >= 0) s.LastTest.Delay = c.Time.front();
         double span = c.Time.back() - c.Time.front();
         if (span > 0) s.LastTest.RecordTime = span;
+        // The rows' spacing, so that Save As writes the time column it read.
+        s.LastTest.SamplePeriod = rows > 1 && span > 0 ? span / static_cast<double>(rows - 1) : 0.0;
     }
     s.LastTest.Sampling = 1;
     s.TestDone = 1;
+    // A file knows nothing of partner, torque limit or axis kind; its time
+    // column gives the sample spacing.
+    s.LastOrigin = TestOrigin();
+    s.LastOrigin.Axis = s.Axis;
+    if (rows > 1 && c.Time.back() > c.Time.front())
+        s.LastOrigin.SampleTime = (c.Time.back() - c.Time.front()) / static_cast<double>(rows - 1);
 }
 
 int SaveTestData(HWND mainWindow, const char* fileName) {

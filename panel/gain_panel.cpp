@@ -8,6 +8,8 @@
 #include "../controller/zq_library.h"
 #include "../core/capture_data.h"
 #include "../core/connection.h"
+#include "../core/modal_wait.h"
+#include "../core/plot_panes.h"
 #include "../core/settings.h"
 #include "../plot/plot_display.h"
 #include "../resources/panel_ids.h"
@@ -157,6 +159,8 @@ void ClearTest(HWND panel) {
 }
 
 LRESULT OnCommand(HWND panel, WPARAM wParam) {
+    AppState* s = StateOf(panel);
+    if (s && ModalWorkRunning(s->MainWindow)) return 0;  // nothing starts during a test
     switch (LOWORD(wParam)) {
     case IDC_AXIS_BUTTON: CycleAxis(panel); break;
     case IDC_MOTOR_ON: EnableMotor(panel, 1); break;
@@ -240,6 +244,9 @@ void CycleAxis(HWND panel) {
     if (count > usable) count = usable;
     SelectAxis(*s, NextAxis(s->Axis, count));
     LoadAxisSettings(main);
+    // The new axis may capture torque or auxiliary data where the old one did
+    // not (or the other way), and so need another number of panes.
+    Relayout(main);
     UpdatePlots(main);
     for (int id : {IDC_SLIDER_P, IDC_SLIDER_I, IDC_SLIDER_D}) SendDlgItemMessageA(panel, id, SLM_REFRESH, 0, 0);
     ApplyTrajectoryMode(panel);

@@ -55,8 +55,9 @@ double DerGainAccess(short handle, unsigned short axis, unsigned short partner, 
 }
 
 void RefreshSliders(const AppState& state) {
-    // Without an open controller there are no gains to re-read; the sliders keep what they show.
-    if (!state.PanelWindow || state.ControllerHandle <= 0) return;
+    // Also without an open controller: the sliders then redraw their limits and
+    // thumbs from the stored values (they have no gain to re-read).
+    if (!state.PanelWindow) return;
     for (int id : {IDC_SLIDER_P, IDC_SLIDER_I, IDC_SLIDER_D})
         SendDlgItemMessageA(state.PanelWindow, id, SLM_REFRESH, 0, 0);
 }
@@ -315,7 +316,7 @@ void OnTrackbarMoved(HWND window, SliderState& s) {
 
 LRESULT OnRefresh(HWND window, SliderState& s) {
     GainChannel& c = *s.Channel;
-    c.Percent = AccessGain(s, nullptr) / c.FullScale * 100;
+    if (s.State->ControllerHandle > 0) c.Percent = AccessGain(s, nullptr) / c.FullScale * 100;
     return UpdateSliderDisplay(window, s);
 }
 

@@ -4,7 +4,11 @@
 
 #include <cmath>
 
+#include "../analysis/test_metrics.h"
 #include "../core/record_time.h"
+#include "../history/history_overlay.h"
+#include "../history/history_window.h"
+#include "metrics_display.h"
 #include "../libs/plotwin/plotwin.h"
 
 namespace {
@@ -28,6 +32,7 @@ const char* SeriesName(int series) {
     case kSeriesError: return "Error";
     case kSeriesTorque: return "Torque";
     case kSeriesAuxiliary: return "Auxiliary";
+    case kSeriesSkew: return "Skew";
     default: return "Target";
     }
 }
@@ -48,7 +53,8 @@ struct Samples {
     size_t count = 0;
 };
 
-Samples SamplesOf(const AppState& s, int series, size_t count) {
+Samples SamplesOf(const AppState& s, int series, size_t count, const std::vector<double>& skew) {
+    if (series == kSeriesSkew) return {skew.data(), count < skew.size() ? count : skew.size()};
     const SampleSequence* seq = ChannelFor(s, ChannelOfSeries(series), 0);
     if (!seq) return {};
     return {seq->Data(), count < seq->Length() ? count : seq->Length()};
@@ -69,7 +75,7 @@ void SetSeriesData(HWND pane, int series, const double* values, size_t count) {
     SendMessageA(pane, PWM_SETSERIESNAME, series, reinterpret_cast<LPARAM>(SeriesName(series)));
 }
 
-void RunOp(const AppState& s, const PaneOp& op, size_t count) {
+void RunOp(const AppState& s, const PaneOp& op, size_t count, const std::vector<double>& skew) {
     if (op.pane < 0 || op.pane >= kPaneCount || !s.PlotPanes[op.pane]) return;
     HWND pane = s.PlotPanes[op.pane];
     switch (op.kind) {
@@ -77,7 +83,7 @@ void RunOp(const AppState& s, const PaneOp& op, size_t count) {
         SendMessageA(pane, PWM_ADDRANGE, 0, 0);
         break;
     case PaneOpKind::AddRange: {
-        Samples samples = SamplesOf(s, op.series, count);
+        Samples samples = SamplesOf(s, op.series, count, skew);
         // A count of 0 would empty the range instead of widening it.
         if (samples.count > 0)
             SendMessageA(pane, PWM_ADDRANGE, samples.count, reinterpret_cast<LPARAM>(samples.data));
@@ -92,7 +98,7 @@ void RunOp(const AppState& s, const PaneOp& op, size_t count) {
     case PaneOpKind::ScalePlain: ScalePaneY(pane, false); break;
     case PaneOpKind::ScaleSymmetric: ScalePaneY(pane, true); break;
     case PaneOpKind::SetData: {
-        Samples samples = SamplesOf(s, op.series, count);
+        Samples samples = SamplesOf(s, op.series, count, skew);
         SetSeriesData(pane, op.series, samples.data, samples.count);
         break;
     }
@@ -144,9 +150,11 @@ std::vector<PaneOp> PlanPlots(const PlotInputs& in) {
     }
     if (multi) { op(PaneOpKind::ScalePlain); next(); }
     if (in.plotError) {
-        if (in.hasError && in.trajectory) {
+        const bool error = in.hasError && in.trajectory;
+        if (error || in.hasSkew) {
             if (!open) { op(PaneOpKind::EmptyRange); open = true; }
-            op(PaneOpKind::AddRange, kSeriesError);
+            if (error) op(PaneOpKind::AddRange, kSeriesError);
+            if (in.hasSkew) op(PaneOpKind::AddRange, kSeriesSkew);
             op(PaneOpKind::LabelDistance);
         }
         if (!single) { op(PaneOpKind::ScaleSymmetric); next(); }
@@ -190,6 +198,7 @@ std::vector<PaneOp> PlanPlots(const PlotInputs& in) {
     if (multi) ++cursor;
     if (in.plotError) {
         if (in.hasError && in.trajectory) op(PaneOpKind::SetData, kSeriesError);
+        if (in.hasSkew) op(PaneOpKind::SetData, kSeriesSkew);
         if (!single) ++cursor;
     }
     if (in.plotTorque && in.hasTorque) op(PaneOpKind::SetData, kSeriesTorque);
@@ -209,6 +218,7 @@ void UpdatePlots(HWND mainWindow) {
     AppState* state = StateOf(mainWindow);
     if (!state) return;
     AppState& s = *state;
+    FollowAxisInHistory(s);
     ClearPlots(s);
     if (!s.TestDone) return;
 
@@ -238,7 +248,11 @@ void UpdatePlots(HWND mainWindow) {
     in.hasError = HasData(s, Channel::Error);
     in.hasTorque = HasData(s, Channel::Torque);
     in.hasAuxiliary = HasData(s, Channel::Auxiliary);
-    for (const PaneOp& op : PlanPlots(in)) RunOp(s, op, count);
+    const std::vector<double> skew = DisplayedSkew(s);
+    in.hasSkew = !skew.empty();
+    for (const PaneOp& op : PlanPlots(in)) RunOp(s, op, count, skew);
+    ShowResponseMetrics(s, count);
+    ShowHistoryOverlays(s);
 
     for (HWND pane : s.PlotPanes)
         if (pane) SendMessageA(pane, PWM_UPDATE, 0, 0);

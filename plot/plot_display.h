@@ -33,6 +33,7 @@ struct PlotInputs {
     bool auxCapture = false;
     bool trajectory = false;  // Optimal and Error take part only while it is set
     bool hasActual = false, hasOptimal = false, hasError = false, hasTorque = false, hasAuxiliary = false;
+    bool hasSkew = false;  // a gantry test: series 4 "Skew" joins the error pane
 };
 enum class PaneOpKind {
     EmptyRange,      // PWM_ADDRANGE(0, 0)

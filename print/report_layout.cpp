@@ -6,6 +6,7 @@
 
 #include "../controller/zq_library.h"
 #include "../resources/version.h"
+#include "text_fit.h"
 
 const char kReportWebAddress[] = "www.quelmont.example";
 
@@ -22,8 +23,10 @@ HFONT MakeFont(int height, int weight, bool underline) {
     return CreateFontIndirectA(&lf);
 }
 
-void Text(HDC dc, double x, double y, const char* text) {
-    TextOutA(dc, static_cast<int>(x), static_cast<int>(y), text, lstrlenA(text));
+// A text that ends before right: cut with an ellipsis when it is too wide.
+void TextWithin(HDC dc, double x, double y, double right, const std::string& text) {
+    std::string fitted = FitText(dc, text, static_cast<int>(right) - static_cast<int>(x));
+    TextOutA(dc, static_cast<int>(x), static_cast<int>(y), fitted.c_str(), static_cast<int>(fitted.size()));
 }
 
 std::string Num(const char* format, double value) {
@@ -33,11 +36,13 @@ std::string Num(const char* format, double value) {
 }
 
 // Draws the rows of one column from its top line; each row is `advance`
-// line steps above the next.
-void DrawColumn(HDC dc, double x, double xValue, double y, double step, const std::vector<ReportRow>& rows) {
+// line steps above the next. Labels end a gap before the values, values a gap
+// before right (the next column or the page edge).
+void DrawColumn(HDC dc, double x, double xValue, double right, double gap, double y, double step,
+                const std::vector<ReportRow>& rows) {
     for (const ReportRow& row : rows) {
-        Text(dc, x, y, row.label);
-        Text(dc, xValue, y, row.value.c_str());
+        TextWithin(dc, x, y, xValue - gap, row.label);
+        TextWithin(dc, xValue, y, right - gap, row.value);
         y += row.advance * step;
     }
 }
@@ -138,7 +143,7 @@ void DrawReportOnPage(HDC dc, AppState& state, int H, int V) {
     HFONT title = MakeFont(static_cast<int>(2 * A0), 700, false);
     SelectObject(dc, title);
     GetTextMetricsA(dc, &tm);
-    Text(dc, H / 2 - 7 * tm.tmAveCharWidth, 2 * tm.tmAscent, "Step Response Plot");
+    TextWithin(dc, H / 2 - 7 * tm.tmAveCharWidth, 2 * tm.tmAscent, H, "Step Response Plot");
     SelectObject(dc, entryFont);
     DeleteObject(title);
 
@@ -160,7 +165,8 @@ void DrawReportOnPage(HDC dc, AppState& state, int H, int V) {
     ZqGetConfigurationEx(handle, &controller);
 
     SelectObject(dc, heading);
-    Text(dc, X1, Y0, "Test Parameters");
+    const double X2 = 0.55 * H;
+    TextWithin(dc, X1, Y0, X2 - w, "Test Parameters");
     SelectObject(dc, body);
 
     _tzset();
@@ -174,28 +180,27 @@ void DrawReportOnPage(HDC dc, AppState& state, int H, int V) {
     ZQDLG_ModuleDescEx(axisConfig.ModuleType, 1, axisType, 256);
     axisType[255] = '\0';
     const TestSettings& t = state.LastTest;
-    DrawColumn(dc, X1, X1 + 24 * w, y1, LH, TestParameterRows(t, local, controllerType, axisType, state.Axis));
+    DrawColumn(dc, X1, X1 + 24 * w, X2, w, y1, LH, TestParameterRows(t, local, controllerType, axisType, state.Axis));
 
-    const double X2 = 0.55 * H;
     MotionConfig motion = {};
     ZqGetMotionConfig(handle, axis, &motion);
     FilterConfig filter = {};
     ZqGetFilterConfig(handle, axis, &filter);
     SelectObject(dc, heading);
-    Text(dc, X2, Y0, "Axis Configuration");
+    TextWithin(dc, X2, Y0, H - w, "Axis Configuration");
     SelectObject(dc, body);
 
     int profile = 0;
     ZqGetProfile(handle, axis, &profile);
     const std::string finalPosition = FinalPositionText(ChannelFor(state, Channel::Actual, state.Axis), t.SampleCount);
-    DrawColumn(dc, X2, X2 + 24 * w, y1, LH, AxisConfigurationRows(motion, filter, axisConfig, profile, finalPosition));
+    DrawColumn(dc, X2, X2 + 24 * w, H, w, y1, LH, AxisConfigurationRows(motion, filter, axisConfig, profile, finalPosition));
 
     HFONT footer = MakeFont(static_cast<int>(0.75 * A0), 400, false);
     SelectObject(dc, footer);
     GetTextMetricsA(dc, &tm);
     const int af = tm.tmAscent, wf = tm.tmAveCharWidth;
-    Text(dc, H / 2 - (lstrlenA(kVersionLine) / 2) * wf, V - 4 * af, kVersionLine);
-    Text(dc, H / 2 - (lstrlenA(kReportWebAddress) / 2) * wf, V - 2 * af, kReportWebAddress);
+    TextWithin(dc, H / 2 - (lstrlenA(kVersionLine) / 2) * wf, V - 4 * af, H, kVersionLine);
+    TextWithin(dc, H / 2 - (lstrlenA(kReportWebAddress) / 2) * wf, V - 2 * af, H, kReportWebAddress);
 
     SelectObject(dc, entryFont);
     DeleteObject(heading);

@@ -23,6 +23,7 @@
 #define IDM_STEP_MINUS        211
 #define IDM_CLEAR_PLOT        212
 #define IDM_ZERO_POSITION     213
+#define IDM_HISTORY           220
 #define IDM_HELP_TOPICS       300
 #define IDM_ABOUT             301
 

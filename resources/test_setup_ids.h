@@ -44,6 +44,7 @@
 #define IDC_PLOT_AUXILIARY      1215
 #define IDC_AUX_SCALE_LABEL     1216
 #define IDC_AUX_SCALE           1217
+#define IDC_PLOT_METRICS        1218
 #define IDC_STYLE_SINGLE        1220
 #define IDC_STYLE_MULTI         1221
 #define IDC_STYLE_SEPARATE      1222

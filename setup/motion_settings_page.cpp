@@ -13,6 +13,7 @@
 #include "../controller/zq_library.h"
 #include "../core/capture_data.h"
 #include "../core/record_time.h"
+#include "../core/settings.h"
 #include "../panel/dialog_helpers.h"
 #include "../resources/test_setup_ids.h"
 #include "property_page.h"
@@ -60,11 +61,14 @@ void FillControls(HWND page, const AppState& s) {
     EnableItems(page, IDC_GANTRY_MASTER_LABEL, IDC_GANTRY_SHARE, s.Gantry != 0);
 }
 
-MotionEntries ReadEntries(HWND page) {
+MotionEntries ReadEntries(HWND page, const TestSettings& t) {
     MotionEntries e;
     e.Distance = EntryNumber(page, IDC_MOTION_DISTANCE);
-    e.TimeMs = GetDlgItemNumber(page, IDC_MOTION_TIME);  // "inf" is an enormous time, not 0
-    e.DelayMs = EntryNumber(page, IDC_MOTION_DELAY);
+    // "inf" is an enormous time, not 0
+    e.TimeMs = GetDlgItemNumber(page, IDC_MOTION_TIME);
+    // "inf" is a delay beyond the limit (reported); text that is no number counts as 0.
+    const double delayMs = GetDlgItemNumber(page, IDC_MOTION_DELAY);
+    e.DelayMs = std::isnan(delayMs) ? 0.0 : delayMs;
     e.DwellMs = EntryNumber(page, IDC_CYCLE_DWELL);
     e.RDwellMs = EntryNumber(page, IDC_REPEAT_DWELL);
     e.Count = static_cast<int>(GetDlgItemInt(page, IDC_REPEAT_COUNT, nullptr, TRUE));
@@ -74,13 +78,19 @@ MotionEntries ReadEntries(HWND page) {
     e.Share = CheckState(page, IDC_GANTRY_SHARE);
     e.MasterIndex = static_cast<int>(SendDlgItemMessageA(page, IDC_GANTRY_MASTER, CB_GETCURSEL, 0, 0));
     e.SlaveIndex = static_cast<int>(SendDlgItemMessageA(page, IDC_GANTRY_SLAVE, CB_GETCURSEL, 0, 0));
+    // Only a sound stored value is kept: a damaged one is replaced by what the edit shows.
+    e.KeepDistance = t.Distance >= 0 && EntryShows(page, IDC_MOTION_DISTANCE, t.Distance, 3);
+    e.KeepTime = StoredRecordTimeValid(t.RecordTime) && EntryShows(page, IDC_MOTION_TIME, t.RecordTime * 1000.0, 3);
+    e.KeepDelay = StoredDelayValid(t.Delay) && EntryShows(page, IDC_MOTION_DELAY, t.Delay * 1000.0, 1);
+    e.KeepDwell = t.Dwell >= 0 && EntryShows(page, IDC_CYCLE_DWELL, t.Dwell * 1000.0, 1);
+    e.KeepRDwell = t.RDwell >= 0 && EntryShows(page, IDC_REPEAT_DWELL, t.RDwell * 1000.0, 1);
     return e;
 }
 
 // Stores the page's values; false when the user must correct them first.
 bool Apply(HWND page, AppState& s) {
-    MotionEntries e = ReadEntries(page);
-    s.Test.RecordTime = EnteredRecordTime(e.TimeMs, s.Test.RecordTime);
+    MotionEntries e = ReadEntries(page, s.Test);
+    if (!e.KeepTime) s.Test.RecordTime = EnteredRecordTime(e.TimeMs, s.Test.RecordTime);
     double limit = LimitRecordTime(s.Test, s.ControllerHandle, static_cast<unsigned short>(s.Axis),
                                    s.AdvancedCapture);
     limit = RecordTimeToReport(limit, e.TimeMs);
@@ -92,6 +102,15 @@ bool Apply(HWND page, AppState& s) {
                       limit);
         if (MessageBoxA(page, text, "Parameter Error", MB_OKCANCEL | MB_ICONWARNING) == IDCANCEL) return false;
         if (limit > 0) s.Test.RecordTime = limit;
+    }
+    if (!e.KeepDelay && e.DelayMs / 1000.0 > kMaxRecordTime) {
+        char text[400];
+        std::snprintf(text, sizeof text,
+                      "The delay may not be longer than %.0f ms\n"
+                      "Select OK to fix the settings and continue or Cancel to return to the dialog box",
+                      kMaxRecordTime * 1000.0);
+        if (MessageBoxA(page, text, "Parameter Error", MB_OKCANCEL | MB_ICONWARNING) == IDCANCEL) return false;
+        e.DelayMs = kMaxRecordTime * 1000.0;
     }
     if (GantryAxesClash(e)) {
         MessageBoxA(page,
@@ -161,20 +180,23 @@ bool GantryAxesClash(const MotionEntries& e) { return e.Gantry && e.MasterIndex 
 
 void StoreMotionEntries(const MotionEntries& e, AppState& s) {
     TestSettings& t = s.Test;
-    t.Distance = Magnitude(e.Distance);
+    if (!e.KeepDistance) t.Distance = Magnitude(e.Distance);
     double delay = e.DelayMs / 1000.0;
     // A negative delay is ignored; so is one the step test could not wait for.
-    if (delay >= 0 && delay <= kMaxRecordTime) t.Delay = delay;
+    if (!e.KeepDelay && delay >= 0 && delay <= kMaxRecordTime) t.Delay = delay;
     t.Cycle = e.Cycle ? 1 : 0;
-    t.Dwell = Magnitude(e.DwellMs / 1000.0);
+    if (!e.KeepDwell) t.Dwell = Magnitude(e.DwellMs / 1000.0);
     t.Repeat = e.Repeat ? 1 : 0;
     long long count = std::llabs(static_cast<long long>(e.Count));
     if (count >= 0 && count <= 0x7FFFFFFF) t.Count = static_cast<int>(count);
-    t.RDwell = Magnitude(e.RDwellMs / 1000.0);
+    if (!e.KeepRDwell) t.RDwell = Magnitude(e.RDwellMs / 1000.0);
     if (t.Count == 0) t.Repeat = 0;
     s.Gantry = e.Gantry ? 1 : 0;
-    s.GantryMaster = e.MasterIndex + 1;
-    s.GantrySlave = e.SlaveIndex + 1;
+    // An empty combo box shows a stored axis that is not on the list: it stays as
+    // stored (and counts as no partner), never 0 that a later start would repair
+    // into a pair.
+    if (e.MasterIndex >= 0) s.GantryMaster = e.MasterIndex + 1;
+    if (e.SlaveIndex >= 0) s.GantrySlave = e.SlaveIndex + 1;
     s.GantryShare = e.Share ? 1 : 0;
 }
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "../core/app_state.h"
+#include "../core/record_time.h"
 
 INT_PTR CALLBACK MotionSettingsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -22,12 +23,14 @@ struct MotionEntries {
     BYTE Share = 0;
     int MasterIndex = -1;
     int SlaveIndex = -1;
+    // Edits that still show the stored value as the page filled it in: that
+    // value stays exactly, not rounded to the edit's decimals.
+    bool KeepDistance = false;
+    bool KeepTime = false;
+    bool KeepDelay = false;
+    bool KeepDwell = false;
+    bool KeepRDwell = false;
 };
-
-// The longest record time the page accepts, in seconds. The step test blocks
-// the program for the whole record time, so a longer capture would look like
-// a hang even where the controller could spread its samples that far.
-constexpr double kMaxRecordTime = 60.0;
 
 // Record time after the Time entry: entry / 1000 when above 0 (at most
 // kMaxRecordTime), else the current value.
@@ -38,7 +41,8 @@ double RecordTimeToReport(double controllerLimit, double timeMs);
 // Gantry mode with master and slave on the same entry.
 bool GantryAxesClash(const MotionEntries& entries);
 // Stores distance, delay, cycle, dwell, repeat, count, repeat dwell and the
-// gantry pair (everything after the record time and the two checks).
+// gantry pair (everything after the record time and the checks). A kept edit
+// and a combo box without a selection leave their field as it is.
 void StoreMotionEntries(const MotionEntries& entries, AppState& state);
 // Number of axes the gantry combo boxes offer: min(NumberAxes, 16), at least 0.
 int GantryAxisChoices(int numberAxes);

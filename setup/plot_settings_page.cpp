@@ -30,6 +30,7 @@ void FillControls(HWND page, PlotPage& p) {
     SetCheck(page, IDC_PLOT_ERROR, s.PlotError);
     SetCheck(page, IDC_PLOT_TORQUE, s.PlotTorque);
     SetCheck(page, IDC_PLOT_TARGET, s.PlotTarget);
+    SetCheck(page, IDC_PLOT_METRICS, s.PlotMetrics);
     EnableItems(page, IDC_PLOT_ACTUAL, IDC_PLOT_ERROR, s.PlotStyle != kPlotMulti);
     EnableItems(page, IDC_PLOT_TORQUE, IDC_PLOT_TORQUE, s.TorqueCapture != 0);
     SetCheck(page, IDC_PLOT_AUXILIARY, s.AuxCapture ? s.PlotAuxiliary : 0);
@@ -61,7 +62,8 @@ void OnCommand(HWND page, PlotPage& p, int id) {
     case IDC_PLOT_OPTIMAL:
     case IDC_PLOT_ERROR:
     case IDC_PLOT_TORQUE:
-    case IDC_PLOT_TARGET: ToggleCheck(page, id); break;
+    case IDC_PLOT_TARGET:
+    case IDC_PLOT_METRICS: ToggleCheck(page, id); break;
     case IDC_PLOT_AUXILIARY: EnableItems(page, IDC_AUX_SCALE_LABEL, IDC_AUX_SCALE, ToggleCheck(page, id)); break;
     case IDC_STYLE_SINGLE:
     case IDC_STYLE_MULTI:
@@ -85,7 +87,12 @@ void Apply(HWND page, PlotPage& p) {
     c.Torque = CheckState(page, IDC_PLOT_TORQUE);
     c.Target = CheckState(page, IDC_PLOT_TARGET);
     c.Auxiliary = CheckState(page, IDC_PLOT_AUXILIARY);
-    c.AuxiliaryScale = GetDlgItemNumber(page, IDC_AUX_SCALE);
+    c.Metrics = CheckState(page, IDC_PLOT_METRICS);
+    // An untouched scale stays exactly as stored, not rounded to the edit's three decimals.
+    const double stored = p.state->AuxiliaryScale;
+    c.AuxiliaryScale = std::isfinite(stored) && EntryShows(page, IDC_AUX_SCALE, stored, 3)
+                           ? stored
+                           : GetDlgItemNumber(page, IDC_AUX_SCALE);
     c.Style = p.style;
     c.Interval = p.interval;
     StorePlotChoices(c, *p.state);
@@ -101,6 +108,7 @@ void StorePlotChoices(const PlotChoices& c, AppState& s) {
     s.PlotTorque = c.Torque ? 1 : 0;
     s.PlotTarget = c.Target ? 1 : 0;
     s.PlotAuxiliary = c.Auxiliary ? 1 : 0;
+    s.PlotMetrics = c.Metrics ? 1 : 0;
     // No range check (a negative scale mirrors the curve), but "nan" or "inf"
     // would poison every auxiliary sample.
     s.AuxiliaryScale = std::isfinite(c.AuxiliaryScale) ? c.AuxiliaryScale : 0.0;

@@ -15,6 +15,7 @@ struct PlotChoices {
     BYTE Torque = 0;
     BYTE Target = 0;
     BYTE Auxiliary = 0;
+    BYTE Metrics = 1;             // metrics box and markers in pane 0
     double AuxiliaryScale = 0.0;  // the Scaling entry
     int Style = kPlotMulti;       // chosen style radio id
     int Interval = 1;             // chosen sampling interval

@@ -4,6 +4,8 @@
 #include <prsht.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 
 #include "../panel/dialog_helpers.h"
 
@@ -27,6 +29,25 @@ bool ToggleCheck(HWND page, int id) {
 AppState* PageStateFrom(LPARAM initParam) {
     auto* sheetPage = reinterpret_cast<const PROPSHEETPAGEA*>(initParam);
     return sheetPage ? reinterpret_cast<AppState*>(sheetPage->lParam) : nullptr;
+}
+
+namespace {
+// The size of the buffer SetDlgItemNumber formats into.
+constexpr size_t kDlgNumberChars = 40;
+}  // namespace
+
+bool TextShowsNumber(const char* text, double value, int precision) {
+    char shown[kDlgNumberChars];
+    // SetDlgItemNumber formats into a buffer of the same size: what does not fit was cut.
+    int n = precision < 0 ? std::snprintf(shown, sizeof shown, "%lf", value)
+                          : std::snprintf(shown, sizeof shown, "%.*lf", precision, value);
+    return n >= 0 && n < static_cast<int>(sizeof shown) && std::strcmp(shown, text) == 0;
+}
+
+bool EntryShows(HWND page, int id, double value, int precision) {
+    char text[kDlgNumberChars + 1] = {};
+    GetDlgItemTextA(page, id, text, sizeof text);
+    return TextShowsNumber(text, value, precision);
 }
 
 double EntryNumber(HWND page, int id) {

@@ -6,12 +6,17 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <utility>
+#include <vector>
 
 #include "../controller/zq_library.h"
 #include "../core/connection.h"
+#include "../core/modal_wait.h"
 #include "../core/record_time.h"
 #include "../core/wait_cursor.h"
+#include "../history/history_runs.h"
 #include "../plot/plot_display.h"
+#include "step_progress.h"
 
 namespace {
 
@@ -43,11 +48,66 @@ void Command(short handle, unsigned short axis, int opcode, int argument) {
     qlxcmdex(handle, axis, opcode, &argument, kInt32);
 }
 
-// One captured point; a read that fails gives 0.0.
-double CapturePoint(short handle, unsigned short axis, int type, int point) {
-    double value = 0.0;
-    if (ZqGetCaptureData(handle, axis, type, point, 1, &value) < 0) return 0.0;
-    return value;
+}  // namespace
+
+std::vector<double> ReadCapturePoints(short handle, unsigned short axis, int type, const std::vector<int>& points,
+                                      int blockPoints) {
+    std::vector<double> values(points.size(), 0.0);
+    if (blockPoints < 1) blockPoints = 1;
+    std::vector<double> block;
+    size_t k = 0;
+    while (k < points.size()) {
+        // One block: from this point up to blockPoints consecutive points, taking
+        // every wanted point that falls inside it (the list is ascending).
+        const int first = points[k];
+        size_t end = k + 1;
+        while (end < points.size() && points[end] - first < blockPoints) ++end;
+        const int span = points[end - 1] - first + 1;
+        bool read = false;
+        if (end - k > 1 || span > 1) {
+            block.assign(static_cast<size_t>(span), 0.0);
+            read = ZqGetCaptureData(handle, axis, type, first, span, block.data()) >= 0;
+            if (read)
+                for (size_t i = k; i < end; ++i) values[i] = block[static_cast<size_t>(points[i] - first)];
+        }
+        if (!read) {
+            // A block that cannot be read as a whole (a point not captured yet, a
+            // bus error) is read one point at a time: each point that can be read
+            // keeps its value, each that cannot reads as 0.0.
+            for (size_t i = k; i < end; ++i) {
+                double value = 0.0;
+                if (ZqGetCaptureData(handle, axis, type, points[i], 1, &value) < 0) value = 0.0;
+                values[i] = value;
+            }
+        }
+        k = end;
+    }
+    return values;
+}
+
+bool WaitForCapture(HWND mainWindow, DWORD ms, std::function<void()> onStop) {
+    StepProgress progress(mainWindow, ms, std::move(onStop));
+    ModalWaitResult result = ModalWait(mainWindow, ms, &progress);
+    progress.Close();
+    return result == ModalWaitResult::Elapsed;
+}
+
+namespace {
+
+// What the metrics need beyond the samples, read once the capture is in.
+TestOrigin OriginOfTest(short handle, unsigned short axis, unsigned short partner, const TestSettings& test) {
+    TestOrigin o;
+    o.Axis = axis;
+    o.Partner = partner;
+    MotionConfig motion = {};
+    ZqGetMotionConfig(handle, axis, &motion);
+    o.TorqueLimit = std::isfinite(motion.Torque) && motion.Torque > 0 ? motion.Torque : 0.0;
+    AxisConfig config = {};
+    config.Size = kAxisConfigSize;
+    ZqGetAxisConfiguration(handle, axis, &config);
+    o.Stepper = config.Size == kAxisConfigSize && config.ModuleType != 0 && (config.Flags & 1) == 0;
+    o.SampleTime = test.SamplePeriod * EffectiveSampling(test.Sampling);
+    return o;
 }
 
 }  // namespace
@@ -81,27 +141,36 @@ int FetchCapture(HWND mainWindow, int axis, double startTarget, double startOpti
     const bool withTorque = s.TorqueCapture != 0;
     const bool withAux = s.AuxCapture != 0;
     const bool errorFromAux = withAux && s.PlotAuxiliary;
-    if (count > 0) {
-        size_t n = static_cast<size_t>((static_cast<long long>(count) + step - 1) / step);
-        actual->Reserve(n);
-        optimal->Reserve(n);
-        error->Reserve(n);
-        if (withTorque) torque->Reserve(n);
-        if (withAux) auxiliary->Reserve(n);
-    }
-    for (long long i = 0; i < count; i += step) {
-        const int point = static_cast<int>(i) - 1;
-        double a = i == 0 ? startTarget : CapturePoint(h, ax, kCaptureActual, point);
-        double a1 = (a - startTarget) * sign;
+    if (count <= 0) return 1;
+
+    // Stored sample j > 0 comes from captured point j x step - 1; the start sample
+    // is the start value, except for torque, which takes captured point 0.
+    const size_t n = static_cast<size_t>((static_cast<long long>(count) + step - 1) / step);
+    std::vector<int> points(n);
+    points[0] = 0;
+    for (size_t j = 1; j < n; ++j) points[j] = static_cast<int>(j * step - 1);
+    const std::vector<int> captured(points.begin() + 1, points.end());
+
+    const std::vector<double> a = ReadCapturePoints(h, ax, kCaptureActual, captured);
+    const std::vector<double> o = ReadCapturePoints(h, ax, kCaptureOptimal, captured);
+    std::vector<double> t, x;
+    if (withTorque) t = ReadCapturePoints(h, ax, kCaptureTorque, points);
+    if (withAux) x = ReadCapturePoints(h, ax, kCaptureAuxiliary, captured);
+
+    actual->Reserve(n);
+    optimal->Reserve(n);
+    error->Reserve(n);
+    if (withTorque) torque->Reserve(n);
+    if (withAux) auxiliary->Reserve(n);
+    for (size_t j = 0; j < n; ++j) {
+        double a1 = ((j == 0 ? startTarget : a[j - 1]) - startTarget) * sign;
         actual->Append(a1);
-        double o = i == 0 ? startOptimal : CapturePoint(h, ax, kCaptureOptimal, point);
-        double o1 = (o - startTarget) * sign;
+        double o1 = ((j == 0 ? startOptimal : o[j - 1]) - startTarget) * sign;
         optimal->Append(o1);
-        if (withTorque) torque->Append(CapturePoint(h, ax, kCaptureTorque, i == 0 ? 0 : point));
+        if (withTorque) torque->Append(t[j]);
         double x1 = 0.0;
         if (withAux) {
-            double x = i == 0 ? startAuxiliary : CapturePoint(h, ax, kCaptureAuxiliary, point);
-            x1 = (x - startAuxiliary) * sign * s.AuxiliaryScale;
+            x1 = ((j == 0 ? startAuxiliary : x[j - 1]) - startAuxiliary) * sign * s.AuxiliaryScale;
             auxiliary->Append(x1);
         }
         error->Append((errorFromAux ? x1 : a1) - o1);
@@ -113,6 +182,8 @@ void RunStepTest(HWND mainWindow, int plus) {
     AppState* state = StateOf(mainWindow);
     if (!state) return;
     AppState& s = *state;
+    if (ModalWorkRunning(mainWindow)) return;  // one test at a time
+    ModalWork busy(mainWindow);
     WaitCursor wait;
     const short h = s.ControllerHandle;
     const unsigned short axis = static_cast<unsigned short>(s.Axis);
@@ -184,11 +255,25 @@ void RunStepTest(HWND mainWindow, int plus) {
     }
     ZqBlockEnd(h, nullptr);
 
-    Sleep(CaptureWaitMs(s.Test.RecordTime, s.Test.Delay));
+    // Stopping the axes, at the press, ends the command block on the
+    // controller, so neither the move back nor a repeat runs.
+    auto stopAxes = [h, axis, partner] {
+        ZqStop(h, axis);
+        if (partner) ZqStop(h, partner);
+    };
+    if (!WaitForCapture(mainWindow, CaptureWaitMs(s.Test.RecordTime, s.Test.Delay), stopAxes)) {
+        // The partner is released from the gearing the block would have switched off at its end.
+        if (partner) ZqEnableGearing(h, partner, axis, 1.0, 0);
+        MessageBoxA(mainWindow, "The step test was stopped. The data of the previous test is kept.", "Loopsmith",
+                    MB_ICONINFORMATION);
+        return;
+    }
 
     s.TestDone = FetchCapture(mainWindow, axis, axisStart.target, axisStart.optimal, axisStart.auxiliary, plus);
     if (partner)
         s.TestDone =
             FetchCapture(mainWindow, partner, partnerStart.target, partnerStart.optimal, partnerStart.auxiliary, plus);
+    s.LastOrigin = OriginOfTest(h, axis, partner, s.LastTest);
     UpdatePlots(mainWindow);
+    AddDisplayedRun(mainWindow, "test", true);
 }

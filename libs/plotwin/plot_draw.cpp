@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "plot_extras.h"
 #include "plot_format.h"
+#include "plot_grid.h"
 #include "plot_mapping.h"
 #include "plot_pane.h"
 
@@ -86,26 +88,32 @@ int LabelStep(int divisions, int room, int needed) {
 }
 
 bool HasLegendEntry(const PlotPane& pane, int s) { return !pane.series[s].name.empty() && !pane.series[s].y.empty(); }
+bool HasLegendEntry(const OverlaySeries& o) { return !o.name.empty() && !o.y.empty(); }
 
 }  // namespace
 
 void DrawSeriesLines(HDC dc, const RECT& plot, const PlotPane& pane, int series, bool decimate) {
     const std::vector<double>& y = pane.series[series].y;
-    if (y.empty() || plot.right - plot.left < 2 || plot.bottom - plot.top < 2) return;
+    DrawPointLines(dc, plot, pane, y.data(), y.size(), pane.xMin, pane.xMax, decimate);
+}
+
+void DrawPointLines(HDC dc, const RECT& plot, const PlotPane& pane, const double* yData, size_t yCount, double xFirst,
+                    double xLast, bool decimate) {
+    if (!yData || yCount == 0 || plot.right - plot.left < 2 || plot.bottom - plot.top < 2) return;
     AxisRange xr = DrawnXRange(pane), yr = DrawnYRange(pane);
     AxisMap xmap{xr.lo, xr.hi, static_cast<int>(plot.left), static_cast<int>(plot.right - 1)};
-    // The points lie at pane.xMin .. pane.xMax; the axis may have been widened.
-    double x0 = std::isfinite(pane.xMin) ? pane.xMin : xr.lo, x1 = std::isfinite(pane.xMax) ? pane.xMax : xr.hi;
+    // The points lie at xFirst .. xLast (the pane's x limits for its series); the axis may have been widened.
+    double x0 = std::isfinite(xFirst) ? xFirst : xr.lo, x1 = std::isfinite(xLast) ? xLast : xr.hi;
     AxisMap span{0, 1, xmap(x0), xmap(x1)};
     AxisMap ymap{yr.lo, yr.hi, static_cast<int>(plot.bottom - 1), static_cast<int>(plot.top)};
 
     std::vector<POINT> mapped;
     std::vector<size_t> runs;
-    mapped.reserve(decimate ? 4 * static_cast<size_t>(plot.right - plot.left) + 64 : y.size());
+    mapped.reserve(decimate ? 4 * static_cast<size_t>(plot.right - plot.left) + 64 : yCount);
     if (decimate) {
-        MapDecimated(y.data(), y.size(), span, ymap, mapped, runs);
+        MapDecimated(yData, yCount, span, ymap, mapped, runs);
     } else {
-        MapSeries(y.data(), y.size(), span, ymap, mapped, runs);
+        MapSeries(yData, yCount, span, ymap, mapped, runs);
     }
     size_t at = 0;
     for (size_t n : runs) {
@@ -135,25 +143,30 @@ RECT DrawPlot(HDC dc, const RECT& area, const PlotPane& pane, const PlotDrawOpti
     const int pad = Scaled(4, scale), tick = Scaled(3, scale);
 
     AxisRange xr = DrawnXRange(pane), yr = DrawnYRange(pane);
-    std::vector<std::string> yText(pane.yDivisions + 1), xText(pane.xDivisions + 1);
+    // Grid lines and numbers at round values; the range's edges are the frame.
+    const GridPlacement xGrid = PlaceGrid(xr.lo, xr.hi, pane.xDivisions);
+    const GridPlacement yGrid = PlaceGrid(yr.lo, yr.hi, pane.yDivisions);
+    const int xLines = static_cast<int>(xGrid.values.size()), yLines = static_cast<int>(yGrid.values.size());
+    std::vector<std::string> yText(yGrid.values.size()), xText(xGrid.values.size());
     int yTextWidth = 0, xTextWidth = 0;
-    for (int i = 0; i <= pane.yDivisions; ++i) {
-        yText[i] = FormatYNumber(pane.yFormat, yr.lo + (yr.hi - yr.lo) * i / pane.yDivisions);
+    for (int i = 0; i < yLines; ++i) {
+        yText[i] = FormatYNumber(pane.yFormat, yGrid.values[i]);
         yTextWidth = std::max(yTextWidth, static_cast<int>(TextSize(dc, yText[i]).cx));
     }
-    for (int i = 0; i <= pane.xDivisions; ++i) {
-        xText[i] = FormatXNumber(xr.lo + (xr.hi - xr.lo) * i / pane.xDivisions, xr.hi - xr.lo);
+    for (int i = 0; i < xLines; ++i) {
+        xText[i] = FormatXNumber(xGrid.values[i], xr.hi - xr.lo);
         xTextWidth = std::max(xTextWidth, static_cast<int>(TextSize(dc, xText[i]).cx));
     }
     bool legend = false;
     if (pane.look.legend) {
         for (int s : kLegendOrder) legend = legend || HasLegendEntry(pane, s);
+        for (const OverlaySeries& o : pane.extras.overlays) legend = legend || HasLegendEntry(o);
     }
 
     RECT plot;
     plot.left = area.left + pad + (pane.yLabel.empty() ? 0 : th + pad) + yTextWidth + pad / 2 + tick;
     plot.top = area.top + (legend ? th + pad + pad / 2 : std::max(pad, th / 2 + pad / 2));
-    plot.right = area.right - std::max(pad + pad / 2, static_cast<int>(TextSize(dc, xText.back()).cx) / 2 + pad);
+    plot.right = area.right - std::max(pad + pad / 2, (xText.empty() ? 0 : static_cast<int>(TextSize(dc, xText.back()).cx) / 2) + pad);
     plot.bottom = area.bottom - pad / 2 - tick - th - (pane.xLabel.empty() ? 0 : th);
     if (plot.right - plot.left < 4 || plot.bottom - plot.top < 4) return plot;
     const int plotW = plot.right - plot.left, plotH = plot.bottom - plot.top;
@@ -165,13 +178,22 @@ RECT DrawPlot(HDC dc, const RECT& area, const PlotPane& pane, const PlotDrawOpti
         DeleteObject(back);
     }
     AxisMap ymap{yr.lo, yr.hi, static_cast<int>(plot.bottom - 1), static_cast<int>(plot.top)};
-    auto xAt = [&](int i) { return plot.left + static_cast<int>(std::lround((plotW - 1.0) * i / pane.xDivisions)); };
-    auto yAt = [&](int i) { return plot.bottom - 1 - static_cast<int>(std::lround((plotH - 1.0) * i / pane.yDivisions)); };
+    auto xAt = [&](int i) {
+        double f = (xGrid.values[i] - xr.lo) / (xr.hi - xr.lo);
+        return plot.left + static_cast<int>(std::lround((plotW - 1.0) * std::clamp(f, 0.0, 1.0)));
+    };
+    auto yAt = [&](int i) {
+        double f = (yGrid.values[i] - yr.lo) / (yr.hi - yr.lo);
+        return plot.bottom - 1 - static_cast<int>(std::lround((plotH - 1.0) * std::clamp(f, 0.0, 1.0)));
+    };
     const int thin = Scaled(1, scale);
     if (pane.look.grid) {
+        // A line on the frame would only thicken it.
         GdiObject pen(dc, CreatePen(PS_SOLID, thin, kGridColor));
-        for (int i = 1; i < pane.xDivisions; ++i) Line(dc, xAt(i), plot.top, xAt(i), plot.bottom);
-        for (int i = 1; i < pane.yDivisions; ++i) Line(dc, plot.left, yAt(i), plot.right, yAt(i));
+        for (int i = 0; i < xLines; ++i)
+            if (xAt(i) > plot.left && xAt(i) < plot.right - 1) Line(dc, xAt(i), plot.top, xAt(i), plot.bottom);
+        for (int i = 0; i < yLines; ++i)
+            if (yAt(i) > plot.top && yAt(i) < plot.bottom - 1) Line(dc, plot.left, yAt(i), plot.right, yAt(i));
     }
     if (yr.lo < 0 && yr.hi > 0) {
         GdiObject pen(dc, CreatePen(PS_SOLID, thin, kZeroColor));
@@ -183,11 +205,13 @@ RECT DrawPlot(HDC dc, const RECT& area, const PlotPane& pane, const PlotDrawOpti
     {
         int saved = SaveDC(dc);
         IntersectClipRect(dc, plot.left, plot.top, plot.right, plot.bottom);
+        DrawOverlays(dc, plot, pane, scale, options.decimate);
         for (int s : kDrawOrder) {
             if (pane.series[s].y.empty()) continue;
             GdiObject pen(dc, MakeSeriesPen(pane, s, scale));
             DrawSeriesLines(dc, plot, pane, s, options.decimate);
         }
+        DrawMarkers(dc, plot, pane, scale);
         RestoreDC(dc, saved);
     }
 
@@ -197,17 +221,25 @@ RECT DrawPlot(HDC dc, const RECT& area, const PlotPane& pane, const PlotDrawOpti
         HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
         Rectangle(dc, plot.left, plot.top, plot.right, plot.bottom);
         SelectObject(dc, oldBrush);
-        int yStep = LabelStep(pane.yDivisions, plotH, th + th / 4);
-        for (int i = 0; i <= pane.yDivisions; ++i) {
+        // Numbered every k-th line, counted from the line at 0 when there is one,
+        // so that zero keeps its number.
+        auto numbered = [](const GridPlacement& g, int i, int k) {
+            long long n = std::llround(g.values[i] / g.step);
+            return n % k == 0;
+        };
+        int yStep = LabelStep(std::max(1, yLines - 1), plotH, th + th / 4);
+        for (int i = 0; i < yLines; ++i) {
             Line(dc, plot.left - tick, yAt(i), plot.left, yAt(i));
-            if (i % yStep == 0) Text(dc, plot.left - tick - pad / 2, yAt(i) - th / 2, TA_RIGHT | TA_TOP, yText[i]);
+            if (numbered(yGrid, i, yStep)) Text(dc, plot.left - tick - pad / 2, yAt(i) - th / 2, TA_RIGHT | TA_TOP, yText[i]);
         }
-        int xStep = LabelStep(pane.xDivisions, plotW, xTextWidth + 2 * pad);
-        for (int i = 0; i <= pane.xDivisions; ++i) {
+        int xStep = LabelStep(std::max(1, xLines - 1), plotW, xTextWidth + 2 * pad);
+        for (int i = 0; i < xLines; ++i) {
             Line(dc, xAt(i), plot.bottom, xAt(i), plot.bottom + tick);
-            if (i % xStep == 0) Text(dc, xAt(i), plot.bottom + tick, TA_CENTER | TA_TOP, xText[i]);
+            if (numbered(xGrid, i, xStep)) Text(dc, xAt(i), plot.bottom + tick, TA_CENTER | TA_TOP, xText[i]);
         }
     }
+
+    DrawMetricsBox(dc, plot, pane, scale);
 
     // Axis labels: x centred below the numbers, y turned up the left side.
     if (!pane.xLabel.empty()) Text(dc, (plot.left + plot.right) / 2, plot.bottom + tick + th, TA_CENTER | TA_TOP, pane.xLabel);
@@ -223,6 +255,9 @@ RECT DrawPlot(HDC dc, const RECT& area, const PlotPane& pane, const PlotDrawOpti
         for (int s : kLegendOrder) {
             if (HasLegendEntry(pane, s)) total += (total ? spacing : 0) + sample + gap + TextSize(dc, pane.series[s].name).cx;
         }
+        for (const OverlaySeries& o : pane.extras.overlays) {
+            if (HasLegendEntry(o)) total += (total ? spacing : 0) + sample + gap + TextSize(dc, o.name).cx;
+        }
         int x = std::max(static_cast<int>(plot.left), static_cast<int>(plot.right) - total);
         int yText = plot.top - pad / 2 - th, yLine = yText + th / 2;
         for (int s : kLegendOrder) {
@@ -234,6 +269,18 @@ RECT DrawPlot(HDC dc, const RECT& area, const PlotPane& pane, const PlotDrawOpti
             x += sample + gap;
             Text(dc, x, yText, TA_LEFT | TA_TOP, pane.series[s].name);
             x += TextSize(dc, pane.series[s].name).cx + spacing;
+        }
+        // Overlaid runs after the pane's own series.
+        for (int i = 0; i < kMaxOverlays; ++i) {
+            const OverlaySeries& o = pane.extras.overlays[i];
+            if (!HasLegendEntry(o)) continue;
+            {
+                GdiObject pen(dc, CreatePen(PS_SOLID, Scaled(1, scale), OverlayColor(i)));
+                Line(dc, x, yLine, x + sample, yLine);
+            }
+            x += sample + gap;
+            Text(dc, x, yText, TA_LEFT | TA_TOP, o.name);
+            x += TextSize(dc, o.name).cx + spacing;
         }
     }
     return plot;

@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include <cstddef>
+
 struct PlotPane;
 
 struct PlotDrawOptions {
@@ -17,3 +19,8 @@ RECT DrawPlot(HDC dc, const RECT& area, const PlotPane& pane, const PlotDrawOpti
 // Draws one series as its pen would, clipped to nothing: the polyline path
 // alone, decimated or not. Used by DrawPlot and by pixel comparisons.
 void DrawSeriesLines(HDC dc, const RECT& plot, const PlotPane& pane, int series, bool decimate);
+
+// Draws n points spaced evenly from x0 to x1 (x axis units) with the pen
+// selected: the series lines and the overlaid runs.
+void DrawPointLines(HDC dc, const RECT& plot, const PlotPane& pane, const double* y, size_t n, double x0, double x1,
+                    bool decimate);

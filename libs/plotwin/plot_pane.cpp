@@ -55,6 +55,8 @@ double PaneRangeMin(const PlotPane& pane) { return pane.rangeEmpty ? 0 : pane.ra
 double PaneRangeMax(const PlotPane& pane) { return pane.rangeEmpty ? 0 : pane.rangeMax; }
 
 void PaneClear(PlotPane& pane, int series) {
+    // Clearing all series takes the metrics box, markers and overlays along.
+    if (series < 0 || series >= kSeriesCount) ExtrasClear(pane.extras);
     for (int i = 0; i < kSeriesCount; ++i) {
         if (series >= 0 && series < kSeriesCount && i != series) continue;
         pane.series[i].y.clear();
@@ -96,7 +98,15 @@ bool PaneSetYFormat(PlotPane& pane, const char* format) {
     return true;
 }
 
-bool PaneHandleMessage(PlotPane& pane, UINT message, WPARAM wParam, LPARAM lParam, bool* redraw) {
+bool PaneHandleMessage(PlotPane& pane, UINT message, WPARAM wParam, LPARAM lParam, bool* redraw,
+                       LRESULT* result) {
+    LRESULT extrasResult = 0;
+    if (ExtrasHandleMessage(pane.extras, message, wParam, lParam, &extrasResult)) {
+        if (redraw) *redraw = message != PWM_GETOVERLAYCOUNT;
+        if (result) *result = extrasResult;
+        return true;
+    }
+    if (result) *result = 0;
     const auto* doubles = reinterpret_cast<const double*>(lParam);
     const auto* text = reinterpret_cast<const char*>(lParam);
     bool changed = true;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "plot_extras.h"
 #include "plotwin.h"
 
 constexpr int kMaxLineWidth = 10;
@@ -37,6 +38,7 @@ struct PlotPane {
     std::string xLabel, yLabel;
     std::string yFormat = "%lg";
     PlotAppearance look = DefaultAppearance();
+    PlotExtras extras;  // metrics box, markers, overlaid runs
 };
 
 // Message operations. Every pointer may be null; bad values leave the pane as it was.
@@ -54,4 +56,5 @@ bool PaneSetYFormat(PlotPane& pane, const char* format);
 
 // Dispatches one pane message to the operations above. Returns true when the
 // message belongs to the pane protocol; *redraw tells whether the picture changed.
-bool PaneHandleMessage(PlotPane& pane, UINT message, WPARAM wParam, LPARAM lParam, bool* redraw);
+bool PaneHandleMessage(PlotPane& pane, UINT message, WPARAM wParam, LPARAM lParam, bool* redraw,
+                       LRESULT* result = nullptr);

@@ -90,10 +90,11 @@ LRESULT CALLBACK PaneProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     PaneWindow* w = WindowData(window);
     if (w) {
         bool redraw = false;
-        if (PaneHandleMessage(w->pane, message, wParam, lParam, &redraw)) {
+        LRESULT result = 0;
+        if (PaneHandleMessage(w->pane, message, wParam, lParam, &redraw, &result)) {
             if (redraw) InvalidateRect(window, nullptr, FALSE);
             if (message == PWM_UPDATE) UpdateWindow(window);
-            return 0;
+            return result;
         }
     }
     switch (message) {

@@ -29,6 +29,20 @@ enum PlotSeries { kSeriesActual = 0, kSeriesOptimal = 1, kSeriesError = 2, kSeri
 #define PWM_SETYMAX         15652  // 0, const double*
 #define PWM_UPDATE          15653  // 0, 0: redraw
 
+// Our own messages, above the ones every plot pane knows (docs/plotwin.md).
+#define PWM_SETMETRICSTEXT  15660  // 0, const char*: the metrics box text ('\n' between lines); null or "" removes it
+#define PWM_SETMARKERS      15661  // count (kMarkerCount or 0), const double* PlotMarkerValue order; 0 removes them
+#define PWM_SETOVERLAY      15662  // MAKEWPARAM(overlay, count), const double* y values; count 0 removes it
+#define PWM_SETOVERLAYSPAN  15663  // overlay, const double[2]: x of the first and of the last point
+#define PWM_SETOVERLAYNAME  15664  // overlay, const char*: legend name
+#define PWM_CLEAROVERLAYS   15665  // 0, 0: removes every overlay
+#define PWM_GETOVERLAYCOUNT 15666  // 0, 0: returns the number of overlays with data
+
+constexpr int kMaxOverlays = 16;
+// The values of PWM_SETMARKERS, in this order; NaN leaves that marker out.
+enum PlotMarkerValue { kMarkRiseLowX, kMarkRiseLowY, kMarkRiseHighX, kMarkRiseHighY, kMarkPeakX, kMarkPeakY,
+                       kMarkSettlingX, kMarkBandLow, kMarkBandHigh, kMarkerCount };
+
 #ifdef PLOTWIN_BUILD
 #define PLOTWIN_API extern "C" __declspec(dllexport)
 #else

@@ -5,11 +5,17 @@
 #include <cmath>
 #include <cstring>
 
+#include "libs/common/sim_limits.h"
+
 namespace zqsim {
 
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
+
+// Power-on loop frequency of an axis with a compliant load, at most this
+// fraction of its resonance.
+constexpr double kResonanceMargin = 0.25;
 
 // Shape of a profile's acceleration phase over normalised time s in [0, 1]:
 // velocity fraction reached and distance fraction covered (times v x phase time).
@@ -104,8 +110,19 @@ double ServoPeriod(const AxisSpec& spec, int update_rate, int controller_type, i
     }
 }
 
+double ShortestServoPeriod(const AxisSpec& spec, int controller_type, int number_axes) {
+    return std::min({ServoPeriod(spec, 1, controller_type, number_axes), ServoPeriod(spec, 2, controller_type, number_axes),
+                     ServoPeriod(spec, 4, controller_type, number_axes)});
+}
+
+size_t ErrorHistoryLength(const AxisSpec& spec, int controller_type, int number_axes) {
+    double shortest = ShortestServoPeriod(spec, controller_type, number_axes);
+    return static_cast<size_t>(std::ceil(zqlimits::kMaxDerivativePeriod / shortest)) + 2;
+}
+
 Axis::Axis(const AxisSpec& spec, const GainUnits& units, int controller_type, int number_axes)
-    : spec_(spec), units_(units), controller_type_(controller_type), number_axes_(number_axes) {
+    : spec_(spec), units_(units), controller_type_(controller_type), number_axes_(number_axes),
+      compliant_load_(HasCompliantLoad(spec)) {
     PowerOn();
 }
 
@@ -114,12 +131,14 @@ void Axis::PowerOn() {
     int64_t keep_tick = tick_;
     on_ = trip_ = quiet_ = false;
     x_ = v_ = tau_ = r_ = r_prev_ = target_ = integral_ = aux_offset_ = 0;
-    errors_.fill(0);
+    std::fill(errors_.begin(), errors_.end(), 0.0);
+    xl_ = vl_ = 0;
     error_pos_ = 0;
     move_active_ = geared_ = false;
     capture_ = Capture();
     capture_.actual.assign(static_cast<size_t>(spec_.buffer), 0.0);
     capture_.optimal = capture_.torque = capture_.aux = capture_.actual;
+    errors_.assign(ErrorHistoryLength(spec_, controller_type_, number_axes_), 0.0);
     mode = 2;
     profile = kTrapezoidal;
     output_phase = 0;
@@ -137,15 +156,23 @@ void Axis::PowerOn() {
     tick_ = keep_tick;
 
     // A stable, moderately damped default tuning computed from the plant: a
-    // natural frequency of 100 rad/s (less on slow loops), damping 0.6, and an
-    // integral term ten times slower, so a step overshoots visibly and settles.
+    // natural frequency of 100 rad/s (less on slow loops, and well below the
+    // resonance of a compliant load, which moves with the motor at these
+    // frequencies), damping 0.6, and an integral term ten times slower, so a
+    // step overshoots visibly and settles.
     double j = spec_.inertia, kt = spec_.torque_constant, b = spec_.viscous;
     double w = std::min(100.0, 0.2 / period_);
+    if (compliant_load_) {
+        j += spec_.load_inertia;
+        b += spec_.load_viscous;
+        w = std::min(w, kResonanceMargin * ResonanceFrequency(spec_));
+    }
     double zeta = 0.6;
     gains = Gains();
-    gains.kp = RoundSignificant(j * w * w / kt / units_.p, 3);
-    gains.kd = RoundSignificant(std::max(0.0, 2 * zeta * w * j - b) / kt / units_.d, 3);
-    gains.ki = RoundSignificant(gains.kp * units_.p * w / 10 / units_.i, 3);
+    // (A plant of extreme numbers gets the largest gains the loop accepts.)
+    gains.kp = std::min(zqlimits::kMaxGain, RoundSignificant(j * w * w / kt / units_.p, 3));
+    gains.kd = std::min(zqlimits::kMaxGain, RoundSignificant(std::max(0.0, 2 * zeta * w * j - b) / kt / units_.d, 3));
+    gains.ki = std::min(zqlimits::kMaxGain, RoundSignificant(gains.kp * units_.p * w / 10 / units_.i, 3));
     gains.il = RoundSignificant(0.2 * spec_.torque_limit, 3);
     gains.kv = 0;
     gains.derivative_period = period_;
@@ -153,6 +180,11 @@ void Axis::PowerOn() {
 }
 
 void Axis::Retime() {
+    // A move keeps the time it has run, in seconds, across a change of the servo period.
+    if (move_active_) {
+        move_time_base_ += static_cast<double>(tick_ - move_start_tick_) * period_;
+        move_start_tick_ = tick_;
+    }
     period_ = ServoPeriod(spec_, update_rate, controller_type_, number_axes_);
     int64_t ns = std::llround(period_ * 1e9);
     period_ns_ = std::max<int64_t>(1, ns);
@@ -162,6 +194,7 @@ void Axis::Retime() {
     G_ = t / j * Phi1(z);
     H_ = t * Phi1(z);
     K_ = t * t / j * Phi2(z);
+    if (compliant_load_) two_mass_.Retime(spec_, period_);
 }
 
 double Axis::Measure(double x) const {
@@ -170,6 +203,7 @@ double Axis::Measure(double x) const {
 }
 
 double Axis::Auxiliary() const {
+    if (compliant_load_) return aux_offset_ + Measure(spec_.aux_ratio * xl_);
     double load = x_ - spec_.aux_compliance * spec_.torque_constant * tau_;
     return aux_offset_ + Measure(spec_.aux_ratio * load);
 }
@@ -190,7 +224,7 @@ void Axis::Enable(bool on) {
         trip_ = false;
         integral_ = 0;
         r_ = r_prev_ = target_ = Actual();
-        errors_.fill(0);
+        std::fill(errors_.begin(), errors_.end(), 0.0);
     } else {
         tau_ = 0;
     }
@@ -202,6 +236,7 @@ void Axis::Enable(bool on) {
 void Axis::SetPosition(double position) {
     double shift = position - Actual();
     x_ += shift;
+    xl_ += shift;
     r_ += shift;
     r_prev_ += shift;
     target_ += shift;
@@ -236,6 +271,7 @@ void Axis::MoveTo(double target) {
     move_ = MovePlan::Make(profile, target_ - from, velocity, acceleration, deceleration);
     move_start_ = from;
     move_start_tick_ = tick_;
+    move_time_base_ = 0;
     move_active_ = move_.velocity > 0;
     if (!move_active_) r_ = target_;
 }
@@ -275,6 +311,10 @@ void Axis::SkipTicks(int64_t n) {
 }
 
 void Axis::StepPlant(double force) {
+    if (compliant_load_) {
+        StepCompliantLoad(force);
+        return;
+    }
     double fc = spec_.coulomb;
     if (fc > 0) {
         double friction;
@@ -302,8 +342,39 @@ void Axis::StepPlant(double force) {
     v_ = E_ * v_ + G_ * force;
 }
 
+// The settings and the configuration are limited so that no step leaves the
+// range of numbers; should one still do so, the axis keeps its last finite
+// position and the motor switches off with the trip flag, as on an amplifier
+// fault, so that no infinity or NaN ever enters its state.
+void Axis::Fault(double x) {
+    x_ = x;
+    v_ = tau_ = integral_ = 0;
+    if (!std::isfinite(xl_)) xl_ = x;
+    vl_ = 0;
+    r_ = r_prev_ = target_ = Measure(x);
+    on_ = move_active_ = false;
+    trip_ = true;
+}
+
+// ---- compliant load ----------------------------------------------------
+
+double Axis::EncoderPosition() const { return compliant_load_ && spec_.encoder_on_load ? xl_ : x_; }
+
+double Axis::ActualVelocity() const { return compliant_load_ && spec_.encoder_on_load ? vl_ : v_; }
+
+void Axis::StepCompliantLoad(double force) {
+    TwoMassState s{x_, v_, xl_, vl_};
+    two_mass_.Step(s, force);
+    x_ = s.xm;
+    v_ = s.vm;
+    xl_ = s.xl;
+    vl_ = s.vl;
+}
+
+// ---- servo tick ----------------------------------------------------------
+
 void Axis::Tick(const Axis* master) {
-    double x0 = x_, v0 = v_, tau0 = tau_, r0 = r_, i0 = integral_;
+    double x0 = x_, v0 = v_, tau0 = tau_, r0 = r_, i0 = integral_, xl0 = xl_, vl0 = vl_;
     bool error_steady = true;
     const int64_t k = tick_;
 
@@ -315,7 +386,7 @@ void Axis::Tick(const Axis* master) {
         r_ = gear_base_ + gear_ratio_ * (master->r_ - master_base_);
         target_ = r_;
     } else if (move_active_) {
-        double t = static_cast<double>(k - move_start_tick_) * period_;
+        double t = move_time_base_ + static_cast<double>(k - move_start_tick_) * period_;
         if (t >= move_.Duration()) {
             r_ = target_;
             move_active_ = false;
@@ -333,8 +404,7 @@ void Axis::Tick(const Axis* master) {
         }
         tau_ = 0;
     } else if (on_) {
-        double y = Measure(x_);
-        double e = r_ - y;
+        double e = r_ - Actual();
         if (gains.derivative_period != cached_derivative_period_ || period_ != cached_period_) {
             cached_derivative_period_ = gains.derivative_period;
             cached_period_ = period_;
@@ -343,8 +413,9 @@ void Axis::Tick(const Axis* master) {
         }
         const int m = derivative_ticks_;
         int n = static_cast<int>(errors_.size());
-        double e_old = errors_[static_cast<size_t>((error_pos_ - m + 1 + n) % n)];
-        error_pos_ = (error_pos_ + 1) % n;
+        int old_pos = error_pos_ - m + 1;  // the ring's length varies: wrap without a division
+        double e_old = errors_[static_cast<size_t>(old_pos < 0 ? old_pos + n : old_pos)];
+        error_pos_ = error_pos_ + 1 < n ? error_pos_ + 1 : 0;
         errors_[static_cast<size_t>(error_pos_)] = e;
         error_steady = e == e_old;
         double p = gains.kp * units_.p * e;
@@ -368,18 +439,19 @@ void Axis::Tick(const Axis* master) {
     if (capture_.Active() && k >= capture_.first_tick &&
         (k - capture_.first_tick) % capture_.period_ticks == 0) {
         size_t j = static_cast<size_t>(capture_.recorded++);
-        capture_.actual[j] = Measure(x_);
+        capture_.actual[j] = Actual();
         capture_.optimal[j] = r_;
         capture_.torque[j] = tau_;
         capture_.aux[j] = Auxiliary();
     }
 
     if (IsServo()) StepPlant(spec_.torque_constant * tau_);
+    if (!std::isfinite(x_ + v_ + r_ + xl_ + vl_)) Fault(x0);  // (one test for all: they are far from overflow)
     r_prev_ = r_;
     ++tick_;
     next_tick_ns_ += period_ns_;
-    quiet_ = x_ == x0 && v_ == v0 && tau_ == tau0 && r_ == r0 && integral_ == i0 && !move_active_ &&
-             !capture_.Active() && !geared_ && error_steady;
+    quiet_ = x_ == x0 && v_ == v0 && xl_ == xl0 && vl_ == vl0 && tau_ == tau0 && r_ == r0 && integral_ == i0 &&
+             !move_active_ && !capture_.Active() && !geared_ && error_steady;
 }
 
 }  // namespace zqsim

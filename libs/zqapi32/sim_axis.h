@@ -1,11 +1,14 @@
 // One simulated axis: trajectory generator, digital PID servo loop, amplifier,
-// DC motor and load, encoders and capture buffer, advanced one servo tick at a time.
+// DC motor and load (rigid, or joined to the motor by a spring), encoders and
+// capture buffer, advanced one servo tick at a time.
 #pragma once
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
 #include "sim_config.h"
+#include "sim_two_mass.h"
 
 namespace zqsim {
 
@@ -96,12 +99,12 @@ public:
     bool Tripped() const { return trip_; }
     bool Moving() const { return move_active_; }
     bool Geared() const { return geared_; }
-    double Actual() const { return Measure(x_); }
+    double Actual() const { return Measure(EncoderPosition()); }
     double Optimal() const { return r_; }
     double Target() const { return target_; }
     double Torque() const { return tau_; }
     double Auxiliary() const;
-    double ActualVelocity() const { return v_; }
+    double ActualVelocity() const;
     double FollowingError() const { return r_ - Actual(); }
     int Status() const;
     const Capture& CaptureData() const { return capture_; }
@@ -122,6 +125,11 @@ public:
 private:
     double Measure(double x) const;
     void StepPlant(double force);
+    void Fault(double x);
+    // The compliant load: its step, and the side that the position encoder reads.
+    bool CompliantLoad() const { return compliant_load_; }
+    void StepCompliantLoad(double force);
+    double EncoderPosition() const;
 
     AxisSpec spec_;
     GainUnits units_;
@@ -133,17 +141,21 @@ private:
     int64_t tick_ = 0;
     // Plant step coefficients: v' = E v + G f, x' = x + H v + K f.
     double E_ = 1, G_ = 0, H_ = 0, K_ = 0;
+    bool compliant_load_ = false;
+    TwoMassPlant two_mass_;
 
     bool on_ = false, trip_ = false, quiet_ = false;
-    double x_ = 0, v_ = 0, tau_ = 0;
+    double x_ = 0, v_ = 0, tau_ = 0;  // motor position and velocity, amplifier output
+    double xl_ = 0, vl_ = 0;           // load position and velocity (compliant load only)
     double r_ = 0, r_prev_ = 0, target_ = 0, integral_ = 0, aux_offset_ = 0;
-    std::array<double, 1024> errors_{};
+    std::vector<double> errors_;  // loop error of the last servo ticks, a ring
     int error_pos_ = 0;
     double cached_derivative_period_ = -1, cached_period_ = -1;
     int derivative_ticks_ = 1;
     bool move_active_ = false;
     MovePlan move_;
     int64_t move_start_tick_ = 0;
+    double move_time_base_ = 0;  // seconds the move had run at move_start_tick_
     double move_start_ = 0;
     bool geared_ = false;
     double gear_ratio_ = 1, gear_base_ = 0, master_base_ = 0;
@@ -152,5 +164,10 @@ private:
 
 // Servo period of an axis at an update rate (type 8 controllers: axes x 1 ms).
 double ServoPeriod(const AxisSpec& spec, int update_rate, int controller_type, int number_axes);
+// The shortest of its servo periods.
+double ShortestServoPeriod(const AxisSpec& spec, int controller_type, int number_axes);
+// Entries of the loop's error history: room for the longest derivative span,
+// the longest sample period at the shortest servo period.
+size_t ErrorHistoryLength(const AxisSpec& spec, int controller_type, int number_axes);
 
 }  // namespace zqsim

@@ -10,6 +10,8 @@ namespace zqsim {
 // Plant units are consistent simulation units: position units, seconds and
 // amplifier output units; force = torque_constant x output, and
 // acceleration = (force - viscous x velocity - Coulomb friction) / inertia.
+// With load_inertia > 0 the motor (inertia) drives a load through a spring and
+// damper (coupling_*), and the auxiliary encoder reads the load.
 struct AxisSpec {
     int module = 1;
     int flags = 1;                  // bit 0x1: servo axis
@@ -26,7 +28,12 @@ struct AxisSpec {
     double torque_limit = 10.0;
     double counts_per_unit = 10.0;  // 0: no quantisation
     double aux_ratio = 1.0;
-    double aux_compliance = 1e-6;   // load deflection per unit of force
+    double aux_compliance = 1e-6;   // load deflection per unit of force (rigid load only)
+    double load_inertia = 0;        // 0: the load moves rigidly with the motor
+    double coupling_stiffness = 0;  // force per unit of twist between motor and load
+    double coupling_damping = 0;    // force per unit/s of twist rate
+    double load_viscous = 0;        // force per unit/s of load velocity
+    int encoder_on_load = 0;        // 0: the position encoder reads the motor; 1: the load
 };
 
 struct ControllerSpec {

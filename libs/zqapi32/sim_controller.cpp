@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 
+#include "libs/common/sim_limits.h"
 #include "sim_errors.h"
 
 namespace zqsim {
@@ -14,9 +15,17 @@ namespace {
 
 bool Finite(double v) { return std::isfinite(v); }
 
-// A controller left alone for longer than this catches up only this much of
-// the gap; the rest passes with its axes frozen, so a call after a long idle
-// never stalls the caller.
+// The ranges in which a setting cannot make the loop or the trajectory
+// overflow (libs/common/sim_limits.h); NaN is in none of them.
+bool IsGain(double v) { return v >= 0 && v <= zqlimits::kMaxGain; }
+bool IsOutput(double v) { return v >= 0 && v <= zqlimits::kMaxOutput; }
+bool IsPosition(double v) { return std::fabs(v) <= zqlimits::kMaxPosition; }
+bool IsMotion(double v) { return v >= zqlimits::kMinMotion && v <= zqlimits::kMaxMotion; }
+
+// An idle controller (no block running, no move under way, no capture armed)
+// left alone for longer than this catches up only this much of the gap; the
+// rest passes with its axes frozen, so a call after a long idle never stalls
+// the caller. A busy controller always catches up completely.
 constexpr int64_t kMaxCatchUpNs = 5'000'000'000LL;
 
 // Commands run at one instant at most this many times, so a block that jumps
@@ -79,19 +88,25 @@ void Controller::TickAxes(int64_t now) {
     }
 }
 
+bool Controller::Busy() const {
+    if (!tasks_.empty()) return true;
+    return std::any_of(axes_.begin(), axes_.end(),
+                       [](const auto& a) { return a->Moving() || a->CaptureData().Active(); });
+}
+
 void Controller::AdvanceTo(int64_t t) {
     if (t <= now_) return;
     if (axes_.empty()) { now_ = t; return; }
-    if (t - now_ > kMaxCatchUpNs) {
-        int64_t skip_to = t - kMaxCatchUpNs;
-        for (auto& a : axes_)
-            if (a->NextTickNs() <= skip_to) a->SkipTicks((skip_to - a->NextTickNs()) / a->PeriodNs() + 1);
-        for (auto& task : tasks_) task.wait_until += skip_to - now_;
-        now_ = skip_to;
-    }
     for (;;) {
         int64_t next = std::numeric_limits<int64_t>::max();
         for (auto& a : axes_) next = std::min(next, a->NextTickNs());
+        if (t - next > kMaxCatchUpNs && !Busy()) {
+            // Idle with more than the catch-up still to go: skip to its start.
+            int64_t skip_to = t - kMaxCatchUpNs;
+            for (auto& a : axes_)
+                if (a->NextTickNs() <= skip_to) a->SkipTicks((skip_to - a->NextTickNs()) / a->PeriodNs() + 1);
+            continue;
+        }
         if (next > t) break;
         if (tasks_.empty() &&
             std::all_of(axes_.begin(), axes_.end(), [](const auto& a) { return a->Quiet(); })) {
@@ -162,7 +177,10 @@ void Controller::Execute(const Cmd& c, Task* task) {
     }
     case Cmd::kOp:
         switch (c.opcode) {
-        case kOpDecrement: registers_[0] -= c.value; break;
+        case kOpDecrement:
+            // A 32-bit register: the subtraction wraps around as the controller's does.
+            registers_[0] = static_cast<int32_t>(static_cast<uint32_t>(registers_[0]) - static_cast<uint32_t>(c.value));
+            break;
         case kOpCompare: condition_ = registers_[0] > c.value; break;
         case kOpJumpIf:
             if (condition_ && task) {
@@ -265,24 +283,28 @@ int Controller::Set(int axis, Setting what, double value) {
     if (!Finite(value)) return kErrBadValue;
     Axis& a = AxisAt(axis);
     switch (what) {
-    case kSetPosition: a.SetPosition(value); break;
+    case kSetPosition:
+        if (!IsPosition(value)) return kErrBadValue;
+        a.SetPosition(value);
+        break;
     case kSetAuxPosition:
         if (!(a.Spec().capture & 0x200)) return kErrNotSupported;
+        if (!IsPosition(value)) return kErrBadValue;
         a.SetAuxPosition(value);
         break;
     case kSetGain:
         if (!a.IsServo()) return kErrNotServo;
-        if (value < 0) return kErrBadValue;
+        if (!IsGain(value)) return kErrBadValue;
         a.gains.kp = value;
         break;
     case kSetVelocity:
     case kSetAcceleration:
     case kSetDeceleration:
-        if (value <= 0) return kErrBadValue;
+        if (!IsMotion(value)) return kErrBadValue;
         (what == kSetVelocity ? a.velocity : what == kSetAcceleration ? a.acceleration : a.deceleration) = value;
         break;
     case kSetTorqueLimit:
-        if (value < 0) return kErrBadValue;
+        if (!IsOutput(value)) return kErrBadValue;
         a.torque_limit = value;
         break;
     }
@@ -366,9 +388,8 @@ int Controller::GetMotion(int axis, MotionConfig* motion) {
 int Controller::SetMotion(int axis, const MotionConfig* m) {
     if (!m) return kErrNullPointer;
     if (int e = CheckAxis(axis)) return e;
-    for (double v : {m->Acceleration, m->Deceleration, m->Velocity, m->Gain, m->Torque})
-        if (!Finite(v)) return kErrBadValue;
-    if (m->Acceleration <= 0 || m->Deceleration <= 0 || m->Velocity <= 0 || m->Gain < 0 || m->Torque < 0)
+    if (!IsMotion(m->Acceleration) || !IsMotion(m->Deceleration) || !IsMotion(m->Velocity) || !IsGain(m->Gain) ||
+        !IsOutput(m->Torque))
         return kErrBadValue;
     if (m->UpdateRate != 1 && m->UpdateRate != 2 && m->UpdateRate != 4) return kErrBadValue;
     Axis& a = AxisAt(axis);
@@ -406,7 +427,9 @@ int Controller::SetFilter(int axis, const FilterConfig* f) {
     for (double v : {f->DerivativeGain, f->DerivativeSamplePeriod, f->IntegralGain, f->IntegrationLimit,
                      f->VelocityGain, f->FollowingError})
         if (!Finite(v) || v < 0) return kErrBadValue;
-    if (f->DerivativeSamplePeriod > 1.0) return kErrBadValue;
+    if (!IsGain(f->DerivativeGain) || !IsGain(f->IntegralGain) || !IsGain(f->VelocityGain) ||
+        !IsOutput(f->IntegrationLimit) || f->DerivativeSamplePeriod > zqlimits::kMaxDerivativePeriod)
+        return kErrBadValue;
     Axis& a = AxisAt(axis);
     std::memcpy(a.filter_bytes.data(), f, sizeof *f);
     a.gains.kd = f->DerivativeGain;
@@ -492,7 +515,7 @@ int Controller::CaptureData(int axis, int points, double period, double delay) {
 
 int Controller::MoveRelative(int axis, double distance) {
     if (int e = CheckAxis(axis)) return e;
-    if (!Finite(distance)) return kErrBadValue;
+    if (!IsPosition(distance)) return kErrBadValue;
     Axis& a = AxisAt(axis);
     if (!building_ && !a.MotorOn()) return kErrMotorOff;
     if (!building_ && a.Geared()) return kErrGeared;
@@ -505,7 +528,7 @@ int Controller::MoveRelative(int axis, double distance) {
 
 int Controller::MoveAbsolute(int axis, double position) {
     if (int e = CheckAxis(axis)) return e;
-    if (!Finite(position)) return kErrBadValue;
+    if (!IsPosition(position)) return kErrBadValue;
     Axis& a = AxisAt(axis);
     if (!building_ && !a.MotorOn()) return kErrMotorOff;
     if (!building_ && a.Geared()) return kErrGeared;
@@ -531,7 +554,7 @@ int Controller::EnableGearing(int slave, int master, double ratio, int state) {
     if (int e = CheckAxis(slave)) return e;
     if (int e = CheckAxis(master)) return e;
     if (slave == master) return kErrBadAxis;
-    if (!Finite(ratio)) return kErrBadValue;
+    if (!(std::fabs(ratio) <= zqlimits::kMaxGearRatio)) return kErrBadValue;
     if (state != 0 && state != 1) return kErrBadValue;
     if (state == 1 && !CanGear(slave, master)) return kErrGeared;
     Cmd c{};
@@ -595,6 +618,14 @@ int Controller::GetRegister(int reg, void* value, int type) {
 
 int Controller::Stop(int axis) {
     if (int e = CheckAxis(axis)) return e;
+    // As on a card, a stop ends every running block that commands this axis, so
+    // no later move, dwell or repeat of such a block runs. A capture already
+    // armed goes on recording.
+    auto commandsAxis = [axis](const Task& t) {
+        return std::any_of(t.cmds.begin(), t.cmds.end(),
+                           [axis](const Cmd& c) { return c.axis == axis || (c.kind == Cmd::kGear && c.axis2 == axis); });
+    };
+    tasks_.erase(std::remove_if(tasks_.begin(), tasks_.end(), commandsAxis), tasks_.end());
     AxisAt(axis).Stop();
     return kOk;
 }

@@ -107,6 +107,8 @@ private:
     void RunTasks(int64_t now);
     void TickAxes(int64_t now);
     bool CanSetCapturePeriod(const Axis& a) const;
+    // A block runs, a move is under way or a capture is armed.
+    bool Busy() const;
 
     ControllerSpec spec_;
     GainUnits units_;

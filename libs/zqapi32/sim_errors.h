@@ -22,7 +22,12 @@ enum Error {
     kErrTooManyHandles = -14,
     kErrGeared = -15,
     kErrBadType = -16,
+    // -17 is kept for the simulated fault of a controller that does not respond.
+    kErrNoMemory = -18,
 };
+
+// Codes -1 to -31 belong to the library; a configured open error lies below.
+constexpr int kFirstOpenError = -32;
 
 // Text for a code; null for codes this library does not define.
 const char* ErrorText(int code);

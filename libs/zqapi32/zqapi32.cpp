@@ -5,6 +5,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -16,6 +18,7 @@
 #include "sim_config.h"
 #include "sim_controller.h"
 #include "sim_errors.h"
+#include "sim_wait.h"
 
 #define ZQEXPORT extern "C" __declspec(dllexport)
 
@@ -47,28 +50,43 @@ int64_t WallNs(int id) {
     return static_cast<int64_t>(static_cast<long double>(ticks) * 1e9L / freq.QuadPart);
 }
 
+// The performance counter in nanoseconds.
+int64_t ClockNs() {
+    LARGE_INTEGER now, freq;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&freq);
+    return static_cast<int64_t>(static_cast<long double>(now.QuadPart) * 1e9L / freq.QuadPart);
+}
+
+// Longest real-time wait of ZqWaitForStop outside a block.
+constexpr int64_t kWaitLimitNs = 10'000'000'000LL;
+
+// The value of an environment variable, however long; false when it is unset or empty.
+bool GetEnvironment(const char* name, std::string* value) {
+    DWORD n = GetEnvironmentVariableA(name, nullptr, 0);
+    if (n == 0) return false;
+    std::string text(n, '\0');
+    DWORD got = GetEnvironmentVariableA(name, text.data(), n);
+    if (got == 0 || got >= n) return false;
+    text.resize(got);
+    value->swap(text);
+    return true;
+}
+
 // Reads ZQSIM_CONFIG; rebuilds the controllers only when the description changed.
+// A path that cannot be opened, however long, is the error of an unreadable file.
 void LoadConfiguration() {
     Library& lib = Lib();
-    char path[MAX_PATH];
-    DWORD n = GetEnvironmentVariableA("ZQSIM_CONFIG", path, sizeof path);
-    std::string source;
+    std::string path, source, error;
     zqsim::SimConfig config;
-    std::string error;
-    if (n == 0 || n >= sizeof path) {
+    if (!GetEnvironment("ZQSIM_CONFIG", &path)) {
         config = zqsim::BenchConfig();
     } else {
-        source = path;
-        std::FILE* f = std::fopen(path, "rb");
-        if (f) {
-            char buf[4096];
-            size_t got;
-            source += '\n';
-            while ((got = std::fread(buf, 1, sizeof buf, f)) > 0) source.append(buf, got);
-            std::fclose(f);
-        }
+        source = path + '\n';
+        std::ifstream in(path, std::ios::binary);
+        if (in) source.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
         if (!zqsim::LoadConfigFile(path, &config, &error)) {
-            lib.config_error = error;
+            lib.config_error.swap(error);
             lib.source.clear();
             lib.controllers.clear();
             lib.config = zqsim::SimConfig();
@@ -77,8 +95,8 @@ void LoadConfiguration() {
     }
     lib.config_error.clear();
     if (source == lib.source && !lib.controllers.empty()) return;
-    lib.source = source;
-    lib.config = config;
+    lib.source.swap(source);
+    lib.config.controllers.swap(config.controllers);
     lib.controllers.clear();
     lib.origins.clear();
 }
@@ -93,13 +111,27 @@ Controller* Find(short handle) {
     return c->second.get();
 }
 
+// Runs f and returns its result; no exception leaves an export. Allocation is
+// the only thing in this library that throws, so any exception means that
+// memory ran out.
+template <typename F>
+int Guarded(F f) noexcept {
+    try {
+        return f();
+    } catch (...) {
+        return zqsim::kErrNoMemory;
+    }
+}
+
 // Runs op on the controller behind handle, under the library lock.
 template <typename Op>
-int With(short handle, Op op) {
-    std::lock_guard<std::recursive_mutex> guard(Lib().lock);
-    Controller* c = Find(handle);
-    if (!c) return zqsim::kErrBadHandle;
-    return op(*c);
+int With(short handle, Op op) noexcept {
+    return Guarded([&] {
+        std::lock_guard<std::recursive_mutex> guard(Lib().lock);
+        Controller* c = Find(handle);
+        if (!c) return static_cast<int>(zqsim::kErrBadHandle);
+        return static_cast<int>(op(*c));
+    });
 }
 
 }  // namespace
@@ -108,32 +140,40 @@ int With(short handle, Op op) {
 
 ZQEXPORT short __stdcall ZqOpen(int id, int mode, const char* text) {
     zqjournal::Line("ZqOpen").Int(id).Int(mode).Str(text);
-    Library& lib = Lib();
-    std::lock_guard<std::recursive_mutex> guard(lib.lock);
-    if (lib.handles.empty()) LoadConfiguration();
-    if (!lib.config_error.empty()) return zqsim::kErrConfig;
-    const zqsim::ControllerSpec* spec = lib.config.Find(id);
-    if (!spec) return zqsim::kErrNoController;
-    if (spec->open_error != 0) return static_cast<short>(spec->open_error);
-    if (lib.handles.size() >= 256) return zqsim::kErrTooManyHandles;
-    if (!lib.controllers.count(id)) {
-        lib.controllers[id] = std::make_unique<Controller>(*spec);
-        QueryPerformanceCounter(&lib.origins[id]);
-    }
-    // Handle numbers are not reused soon, so a closed handle stays invalid.
-    short h = lib.last_handle;
-    do {
-        h = static_cast<short>(h >= 32767 ? 1 : h + 1);
-    } while (lib.handles.count(h));
-    lib.last_handle = h;
-    lib.handles[h] = id;
-    return h;
+    return static_cast<short>(Guarded([&]() -> int {
+        Library& lib = Lib();
+        std::lock_guard<std::recursive_mutex> guard(lib.lock);
+        if (lib.handles.empty()) LoadConfiguration();
+        if (!lib.config_error.empty()) return zqsim::kErrConfig;
+        const zqsim::ControllerSpec* spec = lib.config.Find(id);
+        if (!spec) return zqsim::kErrNoController;
+        if (spec->open_error != 0) return spec->open_error;
+        if (lib.handles.size() >= 256) return zqsim::kErrTooManyHandles;
+        if (!lib.controllers.count(id)) {
+            // Built first: a controller that cannot be allocated leaves the library as it was.
+            auto controller = std::make_unique<Controller>(*spec);
+            LARGE_INTEGER origin;
+            QueryPerformanceCounter(&origin);
+            lib.origins[id] = origin;
+            lib.controllers[id] = std::move(controller);
+        }
+        // Handle numbers are not reused soon, so a closed handle stays invalid.
+        short h = lib.last_handle;
+        do {
+            h = static_cast<short>(h >= 32767 ? 1 : h + 1);
+        } while (lib.handles.count(h));
+        lib.handles[h] = id;
+        lib.last_handle = h;
+        return h;
+    }));
 }
 
 ZQEXPORT int __stdcall ZqClose(short handle) {
     zqjournal::Line("ZqClose").Int(handle);
-    std::lock_guard<std::recursive_mutex> guard(Lib().lock);
-    return Lib().handles.erase(handle) ? 0 : zqsim::kErrBadHandle;
+    return Guarded([&] {
+        std::lock_guard<std::recursive_mutex> guard(Lib().lock);
+        return Lib().handles.erase(handle) ? 0 : static_cast<int>(zqsim::kErrBadHandle);
+    });
 }
 
 ZQEXPORT int __stdcall ZqReopen(short handle, int flags) {
@@ -150,25 +190,31 @@ ZQEXPORT int __stdcall ZqTranslateErrorEx(int code, char* buffer, int size) {
     zqjournal::Line("ZqTranslateErrorEx").Int(code).Ptr(buffer).Int(size);
     if (!buffer) return zqsim::kErrNullPointer;
     if (size <= 0) return zqsim::kErrBadValue;
-    std::lock_guard<std::recursive_mutex> guard(Lib().lock);
-    std::string text;
-    int result = 0;
-    if (code == zqsim::kErrConfig && !Lib().config_error.empty()) {
-        text = "Simulated controller configuration error: " + Lib().config_error;
-    } else if (const char* t = zqsim::ErrorText(code)) {
-        text = t;
-    } else {
-        for (const auto& c : Lib().config.controllers)
-            if (c.open_error == code)
-                text = "Controller " + std::to_string(c.id) + " could not be opened (simulated error " +
-                       std::to_string(code) + ")";
-        if (text.empty()) {
-            text = "Unknown error code " + std::to_string(code);
-            result = zqsim::kErrBadValue;
-        }
+    // The library's own texts need no memory: they are there when memory has run out.
+    const char* own = zqsim::ErrorText(code);
+    if (own && code != zqsim::kErrConfig) {
+        lstrcpynA(buffer, own, size);
+        return 0;
     }
-    lstrcpynA(buffer, text.c_str(), size);
-    return result;
+    return Guarded([&] {
+        std::lock_guard<std::recursive_mutex> guard(Lib().lock);
+        std::string text;
+        int result = 0;
+        if (code == zqsim::kErrConfig) {
+            text = Lib().config_error.empty() ? own : "Simulated controller configuration error: " + Lib().config_error;
+        } else {
+            for (const auto& c : Lib().config.controllers)
+                if (c.open_error == code)
+                    text = "Controller " + std::to_string(c.id) + " could not be opened (simulated error " +
+                           std::to_string(code) + ")";
+            if (text.empty()) {
+                text = "Unknown error code " + std::to_string(code);
+                result = zqsim::kErrBadValue;
+            }
+        }
+        lstrcpynA(buffer, text.c_str(), size);
+        return result;
+    });
 }
 
 ZQEXPORT int __stdcall ZqErrorNotify(HWND window, short handle, unsigned long mask) {
@@ -323,16 +369,12 @@ ZQEXPORT int __stdcall ZqIsStopped(short handle, unsigned short axis) {
 // ten seconds) until the axis's trajectory has ended, then dwells.
 ZQEXPORT int __stdcall ZqWaitForStop(short handle, unsigned short axis, double dwell) {
     zqjournal::Line("ZqWaitForStop").Int(handle).Int(axis).Double(dwell);
-    for (int waited = 0;; waited += 5) {
-        int r = With(handle, [&](Controller& c) { return c.WaitForStop(axis, dwell); });
-        if (r != zqsim::kErrTimeout) {
-            bool queued = With(handle, [](Controller& c) { return c.Building() ? 1 : 0; }) == 1;
-            if (r == 0 && !queued && dwell > 0) Sleep(static_cast<DWORD>(dwell * 1000));
-            return r;
-        }
-        if (waited >= 10000) return zqsim::kErrTimeout;
-        Sleep(5);
-    }
+    int r = zqsim::PollUntilDone([&] { return With(handle, [&](Controller& c) { return c.WaitForStop(axis, dwell); }); },
+                                 [] { return ClockNs(); }, [] { Sleep(5); }, kWaitLimitNs);
+    if (r != 0) return r;
+    bool queued = With(handle, [](Controller& c) { return c.Building() ? 1 : 0; }) == 1;
+    if (!queued && dwell > 0) Sleep(static_cast<DWORD>(dwell * 1000));
+    return r;
 }
 
 ZQEXPORT int __stdcall ZqBlockBegin(short handle, int mode, int reserved) {

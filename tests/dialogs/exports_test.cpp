@@ -53,12 +53,13 @@ TEST(Exports, DescriptionsFitTheCallersBufferAndAlwaysEnd) {
 TEST(Exports, ListAndDescribeTheControllersThatOpen) {
     int ids[16];
     std::memset(ids, -1, sizeof ids);
-    ASSERT_EQ(Dlg().ListControllers(ids, 16), 2);
+    ASSERT_EQ(Dlg().ListControllers(ids, 16), 3);
     EXPECT_EQ(ids[0], 0);
     EXPECT_EQ(ids[1], 1);
-    EXPECT_EQ(ids[2], -1);
-    EXPECT_EQ(Dlg().ListControllers(ids, 1), 2);  // counts all, writes what fits
-    EXPECT_EQ(Dlg().ListControllers(nullptr, 0), 2);
+    EXPECT_EQ(ids[2], 2);
+    EXPECT_EQ(ids[3], -1);
+    EXPECT_EQ(Dlg().ListControllers(ids, 1), 3);  // counts all, writes what fits
+    EXPECT_EQ(Dlg().ListControllers(nullptr, 0), 3);
     EXPECT_EQ(Dlg().ListControllers(nullptr, 4), kDlgErrBadArgument);
     EXPECT_EQ(Dlg().ListControllers(ids, -1), kDlgErrBadArgument);
 
@@ -72,6 +73,10 @@ TEST(Exports, ListAndDescribeTheControllersThatOpen) {
     EXPECT_EQ(type, 4);
     EXPECT_EQ(axes, 2);
     EXPECT_STREQ(text, "ZM-4 Fixed Point Servo");
+    EXPECT_EQ(Dlg().ControllerInfo(2, &type, &axes, text, sizeof text), 0);
+    EXPECT_EQ(type, 6);
+    EXPECT_EQ(axes, 2);
+    EXPECT_STREQ(text, "ZM-6 Floating Point Servo");
     EXPECT_LT(Dlg().ControllerInfo(7, &type, &axes, text, sizeof text), 0);
     EXPECT_STREQ(text, "");
     EXPECT_EQ(Dlg().ControllerInfo(0, nullptr, nullptr, nullptr, 0), 0);

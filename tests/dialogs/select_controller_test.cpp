@@ -49,7 +49,8 @@ TEST_F(SelectControllerTest, ListsTheControllersAndReturnsTheChosenId) {
     });
     EXPECT_EQ(Dlg().SelectController(owner.Handle(), 0, 0, 0), 1);
     EXPECT_EQ(items, (std::vector<std::string>{"Controller 0\tZM-6 Floating Point Servo, 4 axes",
-                                               "Controller 1\tZM-4 Fixed Point Servo, 2 axes"}));
+                                               "Controller 1\tZM-4 Fixed Point Servo, 2 axes",
+                                               "Controller 2\tZM-6 Floating Point Servo, 2 axes"}));
     EXPECT_EQ(preselected, 0);
     ASSERT_EQ(responder.Records().size(), 1u);
     EXPECT_EQ(responder.Records()[0].caption, "Select Controller");
@@ -104,6 +105,8 @@ TEST_F(SelectControllerTest, AboutBoxNamesProgramVersionAndHardware) {
               "    Axis 1: SV-1 Servo\r\n    Axis 2: SV-1 Servo\r\n    Axis 3: SV-1 Servo\r\n"
               "    Axis 4: ST-2 Stepper\r\n"
               "Controller 1: ZM-4 Fixed Point Servo, 2 axes\r\n"
+              "    Axis 1: SV-1 Servo\r\n    Axis 2: SV-1 Servo\r\n"
+              "Controller 2: ZM-6 Floating Point Servo, 2 axes\r\n"
               "    Axis 1: SV-1 Servo\r\n    Axis 2: SV-1 Servo");
 }
 

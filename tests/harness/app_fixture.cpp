@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "app/entry.h"
+#include "history/history_file.h"
+#include "temp_files.h"
 #include "libs/plotwin/plotwin.h"
 #include "resources/panel_ids.h"
 #include "responder.h"
@@ -51,6 +53,9 @@ HWND LoopsmithApp::Start(const char* commandLine, int show) {
     static bool registered = false;
     HINSTANCE instance = GetModuleHandleA(nullptr);
     if (!registered) registered = RegisterWindowClasses(instance);
+    // Test programs keep their history files apart from the user's and from
+    // each other; a test that reads them back chooses its own folder first.
+    if (!HistoryRootChosen()) SetHistoryRoot(FreshFolder("history"));
     std::vector<char> text(commandLine, commandLine + lstrlenA(commandLine) + 1);
     main_ = InitInstance(instance, text.data(), show);
     PumpMessages();

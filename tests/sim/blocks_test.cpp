@@ -151,3 +151,28 @@ TEST(SimBlocks, GearedPartnerFollowsItsMasterUntilReleased) {
     EXPECT_EQ(p2, 27);
     EXPECT_EQ(c->GetStatus(2) & zqsim::kStatusGeared, 0);
 }
+
+TEST(SimBlocks, ALongGapCatchesUpAnArmedCaptureAndItsMoveCompletely) {
+    // 2000 points every 3.5 ms (7 s) with a move of 200 units at 50 units/s,
+    // and then one call much later: every point is there, in step with the
+    // move (the bench's acceleration of 200000 makes ramps of 0.25 ms).
+    for (int64_t gap : {7600 * kMs, 60'000 * kMs}) {
+        SCOPED_TRACE(gap);
+        auto c = simtest::Bench();
+        ASSERT_EQ(c->EnableAxis(1, 1), 0);
+        ASSERT_EQ(c->SetOperatingMode(1, 0, 2), 0);
+        ASSERT_EQ(c->Set(1, Controller::kSetVelocity, 50), 0);
+        ASSERT_EQ(c->BlockBegin(0, 0), 0);
+        ASSERT_EQ(c->CaptureData(1, 2000, 0.0035, 0), 0);
+        ASSERT_EQ(c->MoveRelative(1, 200), 0);
+        ASSERT_EQ(c->BlockEnd(nullptr), 0);
+        c->AdvanceTo(c->Now() + gap);
+        auto v = Optimal(*c, 1, 2000);
+        ASSERT_EQ(v.size(), 2000u);
+        for (int k = 0; k < 2000; ++k) {
+            double t = (k + 1) * 0.0035;
+            double expected = t < 4 - 0.00025 ? 50 * t - 0.00625 : 200;
+            ASSERT_NEAR(v[static_cast<size_t>(k)], expected, 1e-9) << k;
+        }
+    }
+}

@@ -6,7 +6,9 @@
 
 #include <cmath>
 #include <fstream>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "controller/zq_library.h"
 #include "journal.h"
@@ -46,7 +48,9 @@ struct AxisExpect {
 TEST_F(Library, BenchDescribesItsControllersAndAxes) {
     short h1 = ZqOpen(1, 2, "");
     ASSERT_GT(h1, 0);
-    struct { short h; int type, axes, flags; } controllers[] = {{h_, 6, 4, 4}, {h1, 4, 2, 0}};
+    short h2 = ZqOpen(2, 2, "");
+    ASSERT_GT(h2, 0);
+    struct { short h; int type, axes, flags; } controllers[] = {{h_, 6, 4, 4}, {h1, 4, 2, 0}, {h2, 6, 2, 4}};
     for (auto& c : controllers) {
         ControllerConfig config{};
         config.Size = kControllerConfigSize;
@@ -59,10 +63,11 @@ TEST_F(Library, BenchDescribesItsControllersAndAxes) {
         EXPECT_EQ(params.AxisCount, c.axes);
     }
     const AxisExpect axes[] = {{0, 1, 1, 1, 0x380, 2048}, {0, 2, 1, 1, 0x380, 2048}, {0, 3, 1, 1, 0x380, 2048},
-                               {0, 4, 2, 0, 0, 0},         {1, 1, 1, 1, 0x80, 1024},  {1, 2, 1, 1, 0x80, 1024}};
+                               {0, 4, 2, 0, 0, 0},         {1, 1, 1, 1, 0x80, 1024},  {1, 2, 1, 1, 0x80, 1024},
+                               {2, 1, 1, 1, 0x380, 2048},  {2, 2, 1, 1, 0x380, 2048}};
     for (const auto& a : axes) {
         SCOPED_TRACE(a.controller * 10 + a.axis);
-        short h = a.controller ? h1 : h_;
+        short h = a.controller == 2 ? h2 : a.controller ? h1 : h_;
         AxisConfig config{};
         config.Size = kAxisConfigSize;
         ASSERT_EQ(ZqGetAxisConfiguration(h, static_cast<unsigned short>(a.axis), &config), 0);
@@ -82,7 +87,7 @@ TEST_F(Library, BenchDescribesItsControllersAndAxes) {
             FilterConfig filter{};
             ASSERT_EQ(ZqGetGain(h, static_cast<unsigned short>(a.axis), &kp), 0);
             ASSERT_EQ(ZqGetFilterConfig(h, static_cast<unsigned short>(a.axis), &filter), 0);
-            double full = a.controller == 0 ? 20.0 : 32767.0;
+            double full = a.controller == 1 ? 32767.0 : 20.0;  // fixed point: thousandths
             for (double g : {kp, filter.DerivativeGain, filter.IntegralGain}) {
                 EXPECT_GT(g, 0.01 * full);
                 EXPECT_LT(g, 0.5 * full);
@@ -96,7 +101,8 @@ TEST_F(Library, BenchDescribesItsControllersAndAxes) {
         EXPECT_EQ(position, 0);
     }
     EXPECT_EQ(ZqClose(h1), 0);
-    short none = ZqOpen(2, 2, "");
+    EXPECT_EQ(ZqClose(h2), 0);
+    short none = ZqOpen(3, 2, "");
     EXPECT_LT(none, 0);
     EXPECT_NE(Text(none).find("No such controller exists"), std::string::npos);
 }
@@ -178,6 +184,10 @@ TEST_F(Library, BadInputFailsWithExplainedCodeAndChangesNothing) {
         {"NaN velocity", ZqSetMotionConfig(h_, 1, &nan_velocity)},
         {"infinite derivative gain", ZqSetFilterConfig(h_, 1, &inf_gain)},
         {"zero scale", ZqSetScale(h_, 1, &zero_scale)},
+        {"gain beyond the loop's range", ZqSetGain(h_, 1, 1e10)},
+        {"position beyond the loop's range", ZqSetPosition(h_, 1, 2e15)},
+        {"move beyond the loop's range", ZqMoveRelative(h_, 1, -2e15)},
+        {"gearing ratio beyond its range", ZqEnableGearing(h_, 2, 1, 2e6, 1)},
         {"capture read past the data", ZqGetCaptureData(h_, 1, 16, 0, 1, &value)},
         {"capture past the buffer", ZqCaptureData(h_, 1, 2049, 0.0005, 0)},
         {"capture type", ZqGetCaptureData(h_, 1, 32, 0, 1, &value)},
@@ -334,4 +344,139 @@ TEST_F(Library, ConfigurationFileDescribesControllersAndReportsBadLines) {
     EXPECT_LT(ZqOpen(0, 2, ""), 0);
     EXPECT_NE(Text(-11).find("cannot be read"), std::string::npos);
     SetEnvironmentVariableA("ZQSIM_CONFIG", nullptr);
+}
+
+// However large the numbers a caller sends, the loop never overflows: what it
+// cannot hold is refused, and the axis stays usable without a reset.
+TEST_F(Library, HugeNumbersNeverReachTheAxisState) {
+    using SetDouble = int __stdcall(short, unsigned short, double);
+    MotionConfig motion{};
+    FilterConfig filter{};
+    ASSERT_EQ(ZqGetMotionConfig(h_, 1, &motion), 0);
+    ASSERT_EQ(ZqGetFilterConfig(h_, 1, &filter), 0);
+    double gain = 0;
+    ASSERT_EQ(ZqGetGain(h_, 1, &gain), 0);
+    struct Case { const char* what; std::function<int()> send; } cases[] = {
+        {"proportional gain", [&] { return ZqSetGain(h_, 1, 1e308); }},
+        {"motion record gain", [&] { MotionConfig m = motion; m.Gain = 1e308; return ZqSetMotionConfig(h_, 1, &m); }},
+        {"derivative gain", [&] { FilterConfig f = filter; f.DerivativeGain = 1e308; return ZqSetFilterConfig(h_, 1, &f); }},
+        {"integral gain and limit", [&] {
+             FilterConfig f = filter;
+             f.IntegralGain = f.IntegrationLimit = 1e308;
+             return ZqSetFilterConfig(h_, 1, &f);
+         }},
+        {"velocity gain", [&] { FilterConfig f = filter; f.VelocityGain = 1e308; return ZqSetFilterConfig(h_, 1, &f); }},
+        {"torque limit", [&] { return Proc<SetDouble>("ZqSetTorque")(h_, 1, 1e308); }},
+        {"velocity and acceleration", [&] {
+             MotionConfig m = motion;
+             m.Velocity = 1e308;
+             m.Acceleration = 1e-300;
+             return ZqSetMotionConfig(h_, 1, &m);
+         }},
+        {"position", [&] { return ZqSetPosition(h_, 1, -1e308); }},
+        {"move", [&] { return ZqMoveRelative(h_, 1, 1.5e308); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_EQ(ZqEnableAxis(h_, 1, 1), 0);
+        ASSERT_EQ(ZqSetOperatingMode(h_, 1, 0, 2), 0);
+        int result = c.send();
+        EXPECT_EQ(result, -7);
+        ZqMoveRelative(h_, 1, 100);
+        Sleep(30);
+        double values[4] = {};
+        ZqGetPositionEx(h_, 1, &values[0]);
+        ZqGetOptimalEx(h_, 1, &values[1]);
+        ZqGetTorque(h_, 1, &values[2]);
+        ZqGetTargetEx(h_, 1, &values[3]);
+        for (double v : values) EXPECT_TRUE(std::isfinite(v)) << v;
+        // Sane settings again, the motor on and the position zeroed: the axis holds 0.
+        ASSERT_EQ(ZqSetMotionConfig(h_, 1, &motion), 0);
+        ASSERT_EQ(ZqSetFilterConfig(h_, 1, &filter), 0);
+        ASSERT_EQ(ZqSetGain(h_, 1, gain), 0);
+        ASSERT_EQ(ZqEnableAxis(h_, 1, 0), 0);
+        ASSERT_EQ(ZqEnableAxis(h_, 1, 1), 0);
+        ASSERT_EQ(ZqSetPosition(h_, 1, 0), 0);
+        double position = -1;
+        ZqGetPositionEx(h_, 1, &position);
+        EXPECT_EQ(position, 0);
+    }
+}
+
+// The free address space of a 32-bit process reserved (not committed) in
+// blocks down to 4 MB, so that no allocation of 4 MB or more can succeed while
+// small ones still find room; released on destruction.
+class AddressSpaceFilled {
+public:
+    AddressSpaceFilled() {
+        blocks_.reserve(4096);
+        for (SIZE_T size = SIZE_T(1) << 30; size >= (SIZE_T(4) << 20) && blocks_.size() < blocks_.capacity();) {
+            if (void* p = VirtualAlloc(nullptr, size, MEM_RESERVE, PAGE_NOACCESS)) blocks_.push_back(p);
+            else size /= 2;
+        }
+    }
+    ~AddressSpaceFilled() {
+        for (void* p : blocks_) VirtualFree(p, 0, MEM_RELEASE);
+    }
+
+private:
+    std::vector<void*> blocks_;
+};
+
+// A controller whose capture buffers cannot be allocated is refused with its
+// own error code and text; the library and the process go on.
+TEST_F(Library, AnAllocationThatFailsIsAnErrorCodeNotTheEndOfTheProcess) {
+    if (sizeof(void*) != 4) GTEST_SKIP() << "fills the address space of a 32-bit process";
+    ZqClose(h_);
+    h_ = 0;
+    char dir[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    std::string path = std::string(dir) + "zqsim-memory-" + std::to_string(GetCurrentProcessId()) + ".ini";
+    std::ofstream(path, std::ios::binary) << "[controller.0]\naxes = 1\n"
+                                             "[controller.1]\naxes = 1\n[controller.1.axis.1]\nbuffer = 1000000\n";
+    SetEnvironmentVariableA("ZQSIM_CONFIG", path.c_str());
+    short small = ZqOpen(0, 2, "");  // reads the description while memory is plentiful
+    ASSERT_GT(small, 0);
+    short big;
+    {
+        AddressSpaceFilled full;
+        big = ZqOpen(1, 2, "");  // its 8 MB capture channels no longer fit
+    }
+    EXPECT_EQ(big, -18);
+    EXPECT_EQ(Text(-18), "Not enough memory for the simulated controller");
+    short again = ZqOpen(1, 2, "");
+    EXPECT_GT(again, 0);
+    double position = -1;
+    EXPECT_EQ(ZqGetPositionEx(again, 1, &position), 0);
+    EXPECT_EQ(position, 0);
+    ZqClose(again);
+    ZqClose(small);
+    SetEnvironmentVariableA("ZQSIM_CONFIG", nullptr);
+    DeleteFileA(path.c_str());
+}
+
+// A configuration path too long for a plain Windows path is not silently the
+// built-in bench: it is a file that cannot be read.
+TEST_F(Library, AConfigurationPathOfAnyLengthIsReadOrReported) {
+    ZqClose(h_);
+    h_ = 0;
+    char dir[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    for (size_t length : {259u, 260u, 400u, 1000u}) {
+        SCOPED_TRACE(length);
+        std::string path = std::string(dir) + "zqsim-";
+        path += std::string(length - path.size() - 4, 'x') + ".ini";
+        ASSERT_EQ(path.size(), length);
+        SetEnvironmentVariableA("ZQSIM_CONFIG", path.c_str());
+        short h = ZqOpen(0, 2, "");
+        EXPECT_EQ(h, -11);
+        if (h > 0) ZqClose(h);
+        std::vector<char> buffer(8192);
+        ASSERT_EQ(ZqTranslateErrorEx(-11, buffer.data(), static_cast<int>(buffer.size())), 0);
+        EXPECT_EQ(std::string(buffer.data()),
+                  "Simulated controller configuration error: " + path + " line 0: the file cannot be read");
+    }
+    SetEnvironmentVariableA("ZQSIM_CONFIG", nullptr);
+    h_ = ZqOpen(0, 2, "");
+    EXPECT_GT(h_, 0);
 }

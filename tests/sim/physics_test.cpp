@@ -8,6 +8,7 @@
 #include <cmath>
 #include <string>
 
+#include "matrix_exp.h"
 #include "sim_errors.h"
 #include "sim_fixture.h"
 
@@ -17,38 +18,8 @@ using zqsim::Controller;
 
 namespace {
 
-using Mat3 = std::array<std::array<double, 3>, 3>;
-
-Mat3 Multiply(const Mat3& a, const Mat3& b) {
-    Mat3 c{};
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j)
-            for (int k = 0; k < 3; ++k) c[i][j] += a[i][k] * b[k][j];
-    return c;
-}
-
-// exp(m) by scaling and squaring of a Taylor series.
-Mat3 Expm(Mat3 m) {
-    double norm = 0;
-    for (auto& row : m)
-        for (double v : row) norm = std::max(norm, std::fabs(v));
-    int squarings = 0;
-    while (norm > 0.1) { norm /= 2; ++squarings; }
-    double scale = std::ldexp(1.0, -squarings);
-    for (auto& row : m)
-        for (double& v : row) v *= scale;
-    Mat3 result{}, term{};
-    for (int i = 0; i < 3; ++i) result[i][i] = term[i][i] = 1;
-    for (int n = 1; n <= 25; ++n) {
-        term = Multiply(term, m);
-        for (auto& row : term)
-            for (double& v : row) v /= n;
-        for (int i = 0; i < 3; ++i)
-            for (int j = 0; j < 3; ++j) result[i][j] += term[i][j];
-    }
-    for (int s = 0; s < squarings; ++s) result = Multiply(result, result);
-    return result;
-}
+using Mat3 = simtest::Matrix<3>;
+using simtest::Expm;
 
 struct LinearCase {
     const char* name;
@@ -294,4 +265,83 @@ TEST(SimPhysics, AggressiveGainsTripTheFollowingErrorLimit) {
     status = c->GetStatus(1);
     EXPECT_EQ(c->DecodeStatus(status, 1), 1);
     EXPECT_EQ(c->DecodeStatus(status, 7), 0);
+}
+
+TEST(SimPhysics, UpdateRateChangeDuringAMoveKeepsItsElapsedTime) {
+    // A move at constant velocity (acceleration so high that the ramps last a
+    // microsecond): the commanded position is velocity x time, whatever the
+    // servo period does in between.
+    auto c = simtest::Bench();
+    const double v = 1000;
+    ASSERT_EQ(c->EnableAxis(1, 1), 0);
+    ASSERT_EQ(c->SetOperatingMode(1, 0, 2), 0);
+    MotionConfig m{};
+    ASSERT_EQ(c->GetMotion(1, &m), 0);
+    m.Velocity = v;
+    m.Acceleration = m.Deceleration = 1e9;
+    ASSERT_EQ(c->SetMotion(1, &m), 0);
+    ASSERT_EQ(c->MoveRelative(1, 500), 0);
+    const int64_t start = c->Now();
+    const int64_t ms = 1'000'000;
+    double before = 0, after = 0;
+    c->AdvanceTo(start + 100 * ms);
+    ASSERT_EQ(c->Get(1, Controller::kOptimal, &before), 0);
+    EXPECT_NEAR(before, 100, 1);
+    for (int rate : {1, 2, 4}) {
+        SCOPED_TRACE(rate);
+        m.UpdateRate = static_cast<int16_t>(rate);
+        ASSERT_EQ(c->SetMotion(1, &m), 0);
+        int64_t t = c->Now() + 40 * ms;
+        c->AdvanceTo(t);
+        ASSERT_EQ(c->Get(1, Controller::kOptimal, &after), 0);
+        double seconds = static_cast<double>(t - start) * 1e-9;
+        EXPECT_NEAR(after, v * seconds, v * 0.0025);  // within a slow servo period and a tick
+        EXPECT_EQ(c->DecodeStatus(c->GetStatus(1), 7), 0);
+    }
+    c->AdvanceTo(start + 600 * ms);
+    ASSERT_EQ(c->Get(1, Controller::kOptimal, &after), 0);
+    EXPECT_EQ(after, 500);
+    EXPECT_EQ(c->DecodeStatus(c->GetStatus(1), 1), 1);
+}
+
+TEST(SimPhysics, DerivativeSpansTheWholeSamplePeriod) {
+    // Static friction holds the load still, so after a step of the command the
+    // error is constant and the derivative term alone gives the output
+    // Kd Ud step / (m T) for the m servo periods of its span, then nothing.
+    const double step = 10, kd = 100, Ud = 0.001;
+    for (int rate : {4, 1}) {
+        SCOPED_TRACE(rate);
+        auto c = simtest::FromIni("[controller.0]\naxes = 1\n[controller.0.axis.1]\ncoulomb = 1e12\n");
+        MotionConfig m{};
+        ASSERT_EQ(c->GetMotion(1, &m), 0);
+        m.UpdateRate = static_cast<int16_t>(rate);
+        m.Gain = 0;
+        ASSERT_EQ(c->SetMotion(1, &m), 0);
+        FilterConfig f{};
+        ASSERT_EQ(c->GetFilter(1, &f), 0);
+        f.DerivativeGain = kd;
+        f.DerivativeSamplePeriod = 1.0;
+        f.IntegralGain = f.VelocityGain = 0;
+        ASSERT_EQ(c->SetFilter(1, &f), 0);
+        ASSERT_EQ(c->GetFilter(1, &f), 0);
+        EXPECT_EQ(f.DerivativeSamplePeriod, 1.0);
+        ASSERT_EQ(c->EnableAxis(1, 1), 0);
+        ASSERT_EQ(c->SetOperatingMode(1, 0, 1), 0);
+        ASSERT_EQ(c->MoveRelative(1, step), 0);
+        const int64_t start = c->Now(), ms = 1'000'000;
+        double T = c->AxisAt(1).Period();
+        double span = std::round(1.0 / T);
+        for (int at : {5, 300, 900, 990}) {
+            c->AdvanceTo(start + at * ms);
+            double torque = -1;
+            ASSERT_EQ(c->Get(1, Controller::kTorque, &torque), 0);
+            EXPECT_NEAR(torque, kd * Ud * step / (span * T), 1e-12) << at << " ms";
+        }
+        c->AdvanceTo(start + 1100 * ms);
+        double torque = -1, position = -1;
+        ASSERT_EQ(c->Get(1, Controller::kTorque, &torque), 0);
+        ASSERT_EQ(c->Get(1, Controller::kActual, &position), 0);
+        EXPECT_EQ(torque, 0);
+        EXPECT_EQ(position, 0);
+    }
 }

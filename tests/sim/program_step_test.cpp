@@ -8,6 +8,11 @@
 #include "app_fixture.h"
 #include "controller/zq_library.h"
 #include "core/capture_data.h"
+#include "panel/gain_slider.h"
+#include "panel_ids.h"
+#include "plot/plot_display.h"
+#include "responder.h"
+#include "screenshot.h"
 #include "steptest/step_run.h"
 
 namespace {
@@ -84,5 +89,77 @@ TEST_F(ProgramStep, GantryPairWithCycleAndRepeatMovesBothAxesTogether) {
         EXPECT_EQ(departures, 1);  // the second departure from 0 after the first return
         EXPECT_NEAR(Max(*actual), 20, 6);
         EXPECT_NEAR(actual->At(1000), 0, 1);
+    }
+}
+
+namespace {
+
+// Peak-to-peak following error in the last 40 % of a capture.
+double LateErrorSwing(const SampleSequence& error) {
+    size_t from = error.Length() * 6 / 10;
+    auto [lo, hi] = std::minmax_element(error.Data() + from, error.Data() + error.Length());
+    return *hi - *lo;
+}
+
+}  // namespace
+
+// Steps on the bench's resonant axes in the program, at their power-on gains and
+// with a gain pushed past the resonance's limit, as screenshots to look at.
+TEST_F(ProgramStep, ScreenshotsOfStepsOnTheResonantAxes) {
+    HWND main = app.Start("-b 2");
+    ASSERT_NE(main, nullptr);
+    AppState& s = app.State();
+    ASSERT_EQ(s.ControllerID, 2);
+    SetWindowPos(main, nullptr, 0, 0, 900, 760, SWP_NOMOVE | SWP_NOZORDER);
+    s.PlotStyle = kPlotSeparate;
+    s.PlotAuxiliary = 1;
+    s.PlotTorque = 1;
+    s.AuxCapture = 1;
+    s.TorqueCapture = 1;
+    s.AdvancedCapture = 256;
+    s.Test.Distance = 100;
+    s.Test.RecordTime = 0.5;
+    struct Shot { int axis; double p_factor, d_factor; const char* name; } shots[] = {
+        {1, 1, 1, "resonant_belt_power_on"},
+        {1, 8, 1, "resonant_belt_p_x8"},
+        {2, 1, 1, "resonant_screw_power_on"},
+        {2, 1, 3, "resonant_screw_d_x3"},
+    };
+    double calm_swing = 0;
+    for (const auto& shot : shots) {
+        SCOPED_TRACE(shot.name);
+        const unsigned short axis = static_cast<unsigned short>(shot.axis);
+        s.Axis = axis;
+        ASSERT_EQ(ZqReset(s.ControllerHandle, 0), 0);
+        double kp = 0;
+        FilterConfig filter{};
+        ASSERT_EQ(ZqGetGain(s.ControllerHandle, axis, &kp), 0);
+        ASSERT_EQ(ZqGetFilterConfig(s.ControllerHandle, axis, &filter), 0);
+        filter.DerivativeGain *= shot.d_factor;
+        ASSERT_EQ(ZqSetFilterConfig(s.ControllerHandle, axis, &filter), 0);
+        ASSERT_EQ(ZqSetGain(s.ControllerHandle, axis, kp * shot.p_factor), 0);
+        RefreshSliders(s);
+        // The engineer's buttons: trajectory generator and motor on, then Step Plus.
+        app.Command(IDC_TRAJ_ON);
+        app.Command(IDC_MOTOR_ON);
+        PumpMessages(400);  // the status timer lights the motor lamp
+        s.TestDone = 0;
+        app.Command(IDC_STEP_PLUS);
+        PumpMessages(50);
+        ASSERT_EQ(s.TestDone, 1);
+        const SampleSequence* error = ChannelFor(s, Channel::Error, axis);
+        ASSERT_EQ(error->Length(), 1001u);
+        // Pushed past the resonance's limit, the axis is still swinging late in the record.
+        if (shot.p_factor == 1 && shot.d_factor == 1) {
+            calm_swing = LateErrorSwing(*error);
+        } else {
+            EXPECT_GT(LateErrorSwing(*error), 2 * calm_swing + 0.5);
+        }
+        RECT rc;
+        GetClientRect(main, &rc);
+        SendMessageA(main, WM_SIZE, SIZE_RESTORED, MAKELPARAM(rc.right, rc.bottom));
+        UpdatePlots(main);
+        PumpMessages(50);
+        EXPECT_FALSE(SaveWindowScreenshot(main, shot.name).empty());
     }
 }

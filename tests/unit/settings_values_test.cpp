@@ -1,6 +1,8 @@
-// Settings helpers that need no registry: version order and slider limits.
+// Settings helpers that need no registry: version order, slider limits, stored
+// test times and the window placement check.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 
 #include "core/settings.h"
@@ -29,6 +31,33 @@ TEST(SettingsLimits, UnsoundLimitsResetToFullRange) {
         EXPECT_EQ(g.LowerLimit, c.wantLower) << c.lower << " " << c.upper;
         EXPECT_EQ(g.UpperLimit, c.wantUpper) << c.lower << " " << c.upper;
     }
+}
+
+TEST(SettingsTimes, StoredTimesBeyondTheSheetsLimitsAreRefused) {
+    const struct { double seconds; bool recordTime, delay; } cases[] = {
+        {0.5, true, true},    {0.0, false, true},   {60.0, true, true},   {60.0001, false, false},
+        {1e9, false, false},  {-0.001, false, false}, {NAN, false, false}, {INFINITY, false, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(StoredRecordTimeValid(c.seconds), c.recordTime) << c.seconds;
+        EXPECT_EQ(StoredDelayValid(c.seconds), c.delay) << c.seconds;
+    }
+}
+
+TEST(SettingsPlacement, AnyStoredNumbersAreCheckedWithoutOverflow) {
+    const RECT desk = {0, 0, 1024, 768};
+    const struct { int x, y, width, height; bool meets; } cases[] = {
+        {0, 0, 640, 480, true},
+        {100, 100, INT_MAX, INT_MAX, true},  // the edges pass the range of an int
+        {INT_MAX, INT_MAX, INT_MAX, INT_MAX, false},
+        {INT_MIN, INT_MIN, INT_MAX, INT_MAX, false},  // ends just short of the desktop
+        {-600, -400, 640, 480, true},
+        {50000, 40000, 640, 480, false},
+        {100, 100, -640, 480, false}, {100, 100, 0, 480, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PlacementMeetsDesktop(c.x, c.y, c.width, c.height, desk), c.meets)
+            << c.x << ", " << c.y << " " << c.width << " x " << c.height;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "setup/info_page.h"
 #include "setup/motion_settings_page.h"
 #include "setup/plot_settings_page.h"
+#include "setup/property_page.h"
 
 namespace {
 
@@ -68,9 +69,10 @@ TEST(MotionEntries, StoredValuesAreMagnitudesWithNegativeDelayAndCountIgnored) {
 }
 
 TEST(MotionEntries, GantryPairFromTheComboSelections) {
+    // Stored before: master 40, slave 0 (damaged). An empty combo box keeps its axis as stored.
     const struct { BYTE gantry; int master, slave; bool clash; int storedMaster, storedSlave; } cases[] = {
-        {1, 1, 1, true, 2, 2}, {0, 1, 1, false, 2, 2}, {1, -1, -1, true, 0, 0},
-        {1, -1, 0, false, 0, 1}, {1, 0, 3, false, 1, 4},
+        {1, 1, 1, true, 2, 2}, {0, 1, 1, false, 2, 2}, {1, -1, -1, true, 40, 0},
+        {1, -1, 0, false, 40, 1}, {1, 0, -1, false, 1, 0}, {1, 0, 3, false, 1, 4},
     };
     for (const auto& c : cases) {
         MotionEntries e;
@@ -80,6 +82,8 @@ TEST(MotionEntries, GantryPairFromTheComboSelections) {
         e.Share = 1;
         EXPECT_EQ(GantryAxesClash(e), c.clash) << c.master << " " << c.slave;
         AppState s;
+        s.GantryMaster = 40;
+        s.GantrySlave = 0;
         StoreMotionEntries(e, s);
         EXPECT_EQ(s.Gantry, c.gantry);
         EXPECT_EQ(s.GantryMaster, c.storedMaster);
@@ -88,6 +92,33 @@ TEST(MotionEntries, GantryPairFromTheComboSelections) {
     }
     const struct { int axes, choices; } counts[] = {{4, 4}, {0, 0}, {-1, 0}, {16, 16}, {32, 16}};
     for (const auto& c : counts) EXPECT_EQ(GantryAxisChoices(c.axes), c.choices) << c.axes;
+}
+
+TEST(MotionEntries, KeptEditsLeaveTheirStoredValuesExactly) {
+    AppState s;
+    s.Test.Distance = 0.0004;
+    s.Test.Delay = 0.00004;
+    s.Test.Dwell = 0.00012;
+    s.Test.RDwell = 0.00034;
+    MotionEntries e;  // what the edits show, rounded
+    e.KeepDistance = e.KeepDelay = e.KeepDwell = e.KeepRDwell = true;
+    StoreMotionEntries(e, s);
+    EXPECT_EQ(s.Test.Distance, 0.0004);
+    EXPECT_EQ(s.Test.Delay, 0.00004);
+    EXPECT_EQ(s.Test.Dwell, 0.00012);
+    EXPECT_EQ(s.Test.RDwell, 0.00034);
+}
+
+TEST(EntryText, ShowsANumberOnlyAsTheEditWasFilledAndWhole) {
+    const struct { const char* text; double value; int precision; bool shows; } cases[] = {
+        {"0.000", 0.0004, 3, true},  {"0.0004", 0.0004, 3, false}, {"100.000", 100.0, 3, true},
+        {"100", 100.0, 3, false},    {"0.0", 0.00004, 1, true},    {"500.000", 0.5 * 1000.0, 3, true},
+        {"1000000000000.0", 1e12, 1, true},
+        // Longer than the edit's 40 characters: what it holds was cut off.
+        {"100000000000000000000000000000000000000", 1e300, 3, false},
+        {"", 0.0, 3, false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(TextShowsNumber(c.text, c.value, c.precision), c.shows) << c.text;
 }
 
 TEST(PlotChoices, SamplingOnlyFromAChosenIntervalAndScaleAlwaysFinite) {

@@ -2,6 +2,8 @@
 // Cancel, storing on OK with the sliders refreshed, and Help.
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
 #include <cctype>
 #include <cstring>
 #include <string>
@@ -13,7 +15,9 @@
 #include "core/help_file.h"
 #include "gain_sliders.h"
 #include "journal.h"
+#include "panel/gain_slider.h"
 #include "panel/limits_dialog.h"
+#include "controller/zq_library.h"
 #include "resources/app_ids.h"
 #include "resources/limits_dialog_ids.h"
 #include "resources/panel_ids.h"
@@ -349,6 +353,36 @@ TEST_F(LimitsDialogTest, OkStoresAllSixLimitsAndRefreshesTheSliders) {
     EXPECT_STREQ(text, " 80%");
     GetDlgItemTextA(PanelSlider(app, IDC_SLIDER_D), IDC_SLIDER_MIDDLE, text, sizeof text);
     EXPECT_STREQ(text, " 30%");
+}
+
+// A cancelled controller selection leaves the program without a controller;
+// the sliders then have no gain to re-read but must still show the new limits.
+TEST_F(LimitsDialogTest, OkWithoutAControllerRedrawsTheSlidersFromTheStoredLimits) {
+    const double percent = 40;
+    HWND p = PanelSlider(app, IDC_SLIDER_P);
+    SendMessageA(p, SLM_SETPERCENT, 0, reinterpret_cast<LPARAM>(&percent));
+    ZqClose(s->ControllerHandle);
+    s->ControllerHandle = 0;
+    SetLimits(100, 0, 100, 0, 100, 0);
+    s->LimitsDialogMask = 7;
+    Responder responder;
+    responder.Handle([&](HWND dialog) {
+        SetDlgItemTextA(dialog, IDC_PID_P_UPPER, "80");
+        SetDlgItemTextA(dialog, IDC_PID_P_LOWER, "20");
+        PressButton(dialog, IDOK);
+    });
+    EXPECT_EQ(RunLimitsDialog(app.Main(), *s), 1);
+    EXPECT_EQ(s->PropGain.Percent, 40.0);
+    const struct { int id; const char* text; } labels[] = {
+        {IDC_SLIDER_UPPER, " 80%"}, {IDC_SLIDER_MIDDLE, " 50%"}, {IDC_SLIDER_LOWER, " 20%"}};
+    for (const auto& l : labels) {
+        char text[16] = {};
+        GetDlgItemTextA(p, l.id, text, sizeof text);
+        EXPECT_STREQ(text, l.text) << l.id;
+    }
+    HWND trackbar = GetDlgItem(p, IDC_SLIDER_TRACKBAR);
+    int max = static_cast<int>(SendMessageA(trackbar, TBM_GETRANGEMAX, 0, 0));
+    EXPECT_EQ(SendMessageA(trackbar, TBM_GETPOS, 0, 0), SliderTrackPosition(40, 20, 80, max));
 }
 
 struct HelpCall { HWND window; std::string verb; std::string file; };

@@ -3,6 +3,8 @@
 
 #include "app/main_window.h"
 #include "app_fixture.h"
+#include "journal.h"
+#include "registry.h"
 #include "core/app_state.h"
 #include "libs/plotwin/plotwin.h"
 #include "resources/app_ids.h"
@@ -142,7 +144,10 @@ UINT_PTR WINAPI TimerFailingOnce(HWND w, UINT_PTR id, UINT ms, TIMERPROC p) {
     return ++g_timerAttempts == 1 ? 0 : SetTimer(w, id, ms, p);
 }
 
-TEST_F(MainWindowTest, TimerFailureOffersRetryThenCancelEndsStartUp) {
+// Cancel closes the window as the user would: the settings are saved, every
+// axis is left in trajectory mode and the controller is closed.
+TEST_F(MainWindowTest, TimerFailureOffersRetryThenCancelClosesTheWindowProperly) {
+    Journal journal("timercancel");
     Responder responder;
     responder.Press(IDRETRY);
     responder.Press(IDCANCEL);
@@ -150,16 +155,28 @@ TEST_F(MainWindowTest, TimerFailureOffersRetryThenCancelEndsStartUp) {
     HWND main = app.Start();
     StartTimerFunction = SetTimer;
     EXPECT_EQ(main, nullptr);
-    ASSERT_EQ(responder.Records().size(), 2u);
+    ASSERT_EQ(responder.Records().size(), 2u);  // and no "Could not stop Timer!": none ran
     for (const DialogRecord& r : responder.Records()) {
         EXPECT_EQ(r.text, "Too many clocks or timers!");
         EXPECT_EQ(r.caption, "Loopsmith");
         EXPECT_EQ(r.style, static_cast<UINT>(MB_ICONWARNING | MB_RETRYCANCEL));
     }
-    // Clean up the window that the failed start-up left behind.
     HWND left = FindWindowA("Loopsmith", "Loopsmith");
+    EXPECT_EQ(left, nullptr);
     if (left) DestroyWindow(left);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
     PumpMessages();
+    EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, "Software\\Quelmont\\Draxwell\\Loopsmith", "Version").bytes.size(),
+              10u);
+    std::vector<std::string> closing = Journal::Filter(journal.Lines(), {"ZqSetOperatingMode", "ZqClose"});
+    ASSERT_GE(closing.size(), 5u);
+    const size_t last = closing.size() - 1;
+    for (int axis = 1; axis <= 4; ++axis) {
+        const std::string& line = closing[last - 5 + axis];
+        EXPECT_EQ(line.substr(line.find(',')), ", " + std::to_string(axis) + ", 0, 2)") << line;
+    }
+    EXPECT_EQ(closing[last].rfind("ZqClose(", 0), 0u) << closing[last];
 }
 
 TEST_F(MainWindowTest, TimerRetrySucceedsAndStartUpGoesOn) {

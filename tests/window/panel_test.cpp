@@ -8,6 +8,7 @@
 #include "app_fixture.h"
 #include "controller/zq_library.h"
 #include "core/app_state.h"
+#include "core/plot_panes.h"
 #include "journal.h"
 #include "journal_handle.h"
 #include "registry.h"
@@ -377,6 +378,31 @@ TEST_F(PanelTest, AxisButtonOnAOneAxisControllerStaysButStillReloads) {
     EXPECT_EQ(Journal::Filter(journal.Lines(), {"ZqGetConfiguration", "ZqSetOperatingMode"}),
               WithHandle({"ZqGetConfiguration(H, &)", "ZqSetOperatingMode(H, 1, 0, 2)"}, s.ControllerHandle));
     EXPECT_EQ(IsDlgButtonChecked(app.Panel(), IDC_TRAJ_LED), 1u);
+}
+
+// Axis 4 of the bench controller is a stepper that captures no auxiliary
+// encoder; axes 1 to 3 do, so the Separate style needs one pane more there.
+TEST_F(PanelTest, AxisButtonLaysThePanesOutForTheNewAxissCapture) {
+    ASSERT_NE(app.Start("-a 4"), nullptr);
+    AppState& s = app.State();
+    ASSERT_EQ(s.Axis, 4);
+    s.PlotStyle = kPlotSeparate;
+    s.PlotAuxiliary = 1;
+    s.Test.Trajectory = 1;
+    Relayout(app.Main());
+    auto shown = [&] {
+        int n = 0;
+        for (HWND pane : s.PlotPanes) n += IsWindowVisible(pane) && IsWindowEnabled(pane) ? 1 : 0;
+        return n;
+    };
+    ASSERT_EQ(shown(), 3);  // actual, optimal, error
+    const struct { int axis, panes; } steps[] = {{1, 4}, {2, 4}, {3, 4}, {4, 3}};
+    for (const auto& step : steps) {
+        SendMessageA(GetDlgItem(app.Panel(), IDC_AXIS_BUTTON), BM_CLICK, 0, 0);
+        ASSERT_EQ(s.Axis, step.axis);
+        EXPECT_EQ(s.PlotPaneCount(), step.panes) << step.axis;
+        EXPECT_EQ(shown(), step.panes) << "axis " << step.axis;
+    }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "app_fixture.h"
+#include "controller/zq_library.h"
 #include "emf_text.h"
 #include "print/print_job.h"
 #include "print/report_layout.h"
@@ -93,6 +94,75 @@ TEST_F(PrintTest, ReportTextStandsWhereThePageLayoutPutsIt) {
     EXPECT_GT(version->y, error->y);              // the footer below both columns
     EXPECT_GT(web->y, version->y);
     EXPECT_LT(web->y, 6600);
+}
+
+// Descriptions far longer than a column, as a maker's library may give them.
+ZQDLG_DescEx_t* g_controllerDesc = nullptr;
+ZQDLG_DescEx_t* g_moduleDesc = nullptr;
+int ZQAPI LongControllerDesc(int, int, char* buffer, int size) {
+    lstrcpynA(buffer, "ZM-6 Floating Point Servo Controller with Extended Capture Memory, Revision 4.2 (PCI)", size);
+    return 0;
+}
+int ZQAPI LongModuleDesc(int, int, char* buffer, int size) {
+    lstrcpynA(buffer, "SV-1 Servo Module, Differential Encoder Input, Analog Output +/-10 V", size);
+    return 0;
+}
+
+// Every text of the report ends before the next column (values of the right
+// column before the page edge); a cut text ends with "...".
+TEST_F(PrintTest, LongTextsStayInsideTheirColumns) {
+    AppState& s = app.State();
+    s.LastTest.SampleCount = 1;
+    g_controllerDesc = ZQDLG_ControllerDescEx;
+    g_moduleDesc = ZQDLG_ModuleDescEx;
+    ZQDLG_ControllerDescEx = LongControllerDesc;
+    ZQDLG_ModuleDescEx = LongModuleDesc;
+    const int H = 4800, V = 6600;
+    HDC dc = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(dc, nullptr);
+    TEXTMETRICA tm;
+    GetTextMetricsA(dc, &tm);
+    const int A0 = tm.tmAscent < V / 110.0 ? tm.tmAscent : V / 110;
+    DrawReportOnPage(dc, s, H, V);
+    HENHMETAFILE emf = CloseEnhMetaFile(dc);
+    std::vector<DrawnText> texts = MetafileTexts(emf);
+    DeleteEnhMetaFile(emf);
+    ZQDLG_ControllerDescEx = g_controllerDesc;
+    ZQDLG_ModuleDescEx = g_moduleDesc;
+
+    // Measure as the report's body font does.
+    HDC screen = GetDC(nullptr);
+    HDC measure = CreateCompatibleDC(screen);
+    LOGFONTA lf = {};
+    lf.lfHeight = static_cast<int>(1.25 * A0);
+    lf.lfWeight = 400;
+    lstrcpyA(lf.lfFaceName, "Arial");
+    HFONT body = CreateFontIndirectA(&lf);
+    HGDIOBJ old = SelectObject(measure, body);
+    GetTextMetricsA(measure, &tm);
+    const double w = tm.tmAveCharWidth;
+    const double X1 = 0.2 * H, X2 = 0.55 * H, XV1 = X1 + 24 * w;
+    int cut = 0;
+    for (const DrawnText& t : texts) {
+        if (t.y <= 0.68 * V || t.y >= V - 8 * A0) continue;  // the two columns' rows
+        if (t.text == "Test Parameters" || t.text == "Axis Configuration") continue;
+        SIZE size = {};
+        std::string visible = t.text.substr(0, t.text.find_last_not_of(' ') + 1);
+        GetTextExtentPoint32A(measure, visible.c_str(), static_cast<int>(visible.size()), &size);
+        double right = t.x < XV1 - 1 ? XV1 : t.x < X2 - 1 ? X2 : t.x < X2 + 24 * w - 1 ? X2 + 24 * w : H;
+        EXPECT_LE(t.x + size.cx, right) << t.text;
+        if (t.text.size() > 3 && t.text.compare(t.text.size() - 3, 3, "...") == 0) ++cut;
+    }
+    SelectObject(measure, old);
+    DeleteObject(body);
+    DeleteDC(measure);
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(cut, 2);
+    const DrawnText* controller = nullptr;
+    for (const DrawnText& t : texts)
+        if (t.text.rfind("ZM-6 Floating Point", 0) == 0) controller = &t;
+    ASSERT_TRUE(controller);
+    EXPECT_EQ(controller->text.substr(controller->text.size() - 3), "...");
 }
 
 int g_dialogs = 0;

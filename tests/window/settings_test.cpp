@@ -9,6 +9,10 @@
 #include "app_fixture.h"
 #include "core/connection.h"
 #include "core/settings.h"
+#include "journal.h"
+#include "resources/app_ids.h"
+#include "resources/panel_ids.h"
+#include "steptest/step_run.h"
 #include "registry.h"
 #include "responder.h"
 
@@ -201,9 +205,11 @@ TEST(Settings, DamagedValuesNeverReachTheProgramAndSoundOnesAreWrittenBack) {
     EXPECT_EQ(s.PlotActual, 1);
     EXPECT_EQ(s.PlotError, 1);
     EXPECT_EQ(s.PlotStyle, kPlotMulti);
-    EXPECT_EQ(s.GantryMaster, 1);
-    EXPECT_EQ(s.GantrySlave, 2);
+    // Damaged gantry axes are kept for the user to mend, and pair nothing.
+    EXPECT_EQ(s.GantryMaster, 40);
+    EXPECT_EQ(s.GantrySlave, 0);
     EXPECT_EQ(s.Gantry, 1);
+    EXPECT_EQ(GantryPartner(s), 0);
     EXPECT_EQ(s.PropGain.LowerLimit, 0.0);
     EXPECT_EQ(s.PropGain.UpperLimit, 100.0);
     EXPECT_EQ(s.IntGain.UpperLimit, 100.0);
@@ -218,12 +224,51 @@ TEST(Settings, DamagedValuesNeverReachTheProgramAndSoundOnesAreWrittenBack) {
 
     EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, kKey, "Axis").AsInt(), 1);
     EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, kKey, "PlotStyle").AsInt(), 1221);
-    EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, kKey, "GantryMaster").AsInt(), 1);
+    EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, kKey, "GantryMaster").AsInt(), 40);
     EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, kKey, "AuxiliaryScale").AsDouble(), 1.0);
     EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, axisKey, "PropGainMin").AsDouble(), 0.0);
     EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, axisKey + "\\Test Settings", "Sampling").AsInt(), 1);
     EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, axisKey + "\\Test Settings", "RecordTime").AsDouble(), 0.5);
     EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, axisKey + "\\Test Settings", "Distance").bytes.size(), 8u);
+}
+
+// The bench's axis 1 captures with an adjustable period, so nothing would
+// shorten a stored record time: a time beyond the Test Setup sheet's limits
+// would block Step Plus for as long as it says. A damaged master axis must not
+// make axes 1 and 2 a pair.
+TEST(Settings, DamagedGantryMasterPairsNothingAndTimesBeyondTheLimitsAreRefused) {
+    IsolatedRegistry registry;
+    const unsigned char on = 1;
+    const int master = 40;
+    const double huge = 1e9;
+    WriteBinaryValue(kKey, "Gantry", &on, 1);
+    WriteBinaryValue(kKey, "GantryMaster", &master, 4);
+    const std::string testKey = AxisKey(0, 1) + "\\Test Settings";
+    WriteBinaryValue(testKey, "Delay", &huge, 8);
+    WriteBinaryValue(testKey, "RecordTime", &huge, 8);
+
+    Journal journal("damagedgantry");
+    LoopsmithApp app;
+    ASSERT_NE(app.Start(), nullptr);
+    AppState& s = app.State();
+    EXPECT_EQ(s.GantryMaster, 40);
+    EXPECT_EQ(s.GantrySlave, 2);
+    EXPECT_EQ(GantryPartner(s), 0);
+    EXPECT_EQ(s.Test.Delay, 0.0);
+    EXPECT_EQ(s.Test.RecordTime, 0.5);
+    SendMessageA(app.Main(), WM_TIMER, LOOPSMITH_TIMER_ID, 0);
+    char text[32] = {};
+    GetDlgItemTextA(app.Panel(), IDC_AXIS_READOUT, text, sizeof text);
+    EXPECT_STREQ(text, "1");
+
+    journal.Mark();
+    RunStepTest(app.Main(), 1);
+    EXPECT_EQ(s.TestDone, 1);
+    // No call of the test names axis 2.
+    const std::string onAxis2 = "(" + std::to_string(s.ControllerHandle) + ", 2,";
+    for (const std::string& line : journal.Since()) EXPECT_EQ(line.find(onAxis2), std::string::npos) << line;
+    CloseAnswering(app);
+    EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, kKey, "GantryMaster").AsInt(), 40);
 }
 
 TEST(Settings, AxisKeyOfOtherHardwareIsIgnoredAndIdentityZeroAccepted) {

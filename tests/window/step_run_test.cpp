@@ -16,6 +16,7 @@
 #include "plot/plot_display.h"
 #include "responder.h"
 #include "screenshot.h"
+#include "sim_config_file.h"
 #include "steptest/step_run.h"
 
 namespace {
@@ -286,37 +287,178 @@ TEST_F(StepRunTest, UnknownServoPeriodIsReportedNotDividedBy) {
     EXPECT_EQ(s.Test.SamplePeriod, 0.0);
 }
 
-// Sampling 2 keeps the start sample and every second captured point:
-// points 1, 3, 5, ... of 1,001, so 501 samples per channel.
-TEST_F(StepRunTest, FetchKeepsEverySamplingthPoint) {
+// The stored channels as one ZqGetCaptureData call per point gives them: the
+// independent reference for the block reads.
+struct Stored {
+    std::vector<double> actual, optimal, torque, auxiliary, error;
+};
+
+double OnePoint(short h, unsigned short axis, int type, int point) {
+    double value = 0.0;
+    if (ZqGetCaptureData(h, axis, type, point, 1, &value) < 0) return 0.0;
+    return value;
+}
+
+Stored OnePointPerRead(const AppState& s, unsigned short axis, double st, double so, double sa, int plus) {
+    Stored r;
+    const double sign = plus ? 1.0 : -1.0;
+    const short h = s.ControllerHandle;
+    const int step = s.Test.Sampling < 1 ? 1 : s.Test.Sampling;
+    for (int i = 0; i < s.Test.SampleCount; i += step) {
+        double a = ((i == 0 ? st : OnePoint(h, axis, kCaptureActual, i - 1)) - st) * sign;
+        double o = ((i == 0 ? so : OnePoint(h, axis, kCaptureOptimal, i - 1)) - st) * sign;
+        r.actual.push_back(a);
+        r.optimal.push_back(o);
+        if (s.TorqueCapture) r.torque.push_back(OnePoint(h, axis, kCaptureTorque, i == 0 ? 0 : i - 1));
+        double x = 0.0;
+        if (s.AuxCapture) {
+            x = ((i == 0 ? sa : OnePoint(h, axis, kCaptureAuxiliary, i - 1)) - sa) * sign * s.AuxiliaryScale;
+            r.auxiliary.push_back(x);
+        }
+        r.error.push_back((s.AuxCapture && s.PlotAuxiliary ? x : a) - o);
+    }
+    return r;
+}
+
+std::vector<double> Values(const SampleSequence* q) { return std::vector<double>(q->Data(), q->Data() + q->Length()); }
+
+Stored StoredOf(AppState& s, int axis) {
+    return {Values(ChannelFor(s, Channel::Actual, axis)), Values(ChannelFor(s, Channel::Optimal, axis)),
+            Values(ChannelFor(s, Channel::Torque, axis)), Values(ChannelFor(s, Channel::Auxiliary, axis)),
+            Values(ChannelFor(s, Channel::Error, axis))};
+}
+
+void ExpectSame(const Stored& got, const Stored& want) {
+    EXPECT_EQ(got.actual, want.actual);
+    EXPECT_EQ(got.optimal, want.optimal);
+    EXPECT_EQ(got.torque, want.torque);
+    EXPECT_EQ(got.auxiliary, want.auxiliary);
+    EXPECT_EQ(got.error, want.error);
+}
+
+// When set, a ZqGetCaptureData call of more than one point that covers this
+// point fails, as a bus error would; single reads of other points succeed, and
+// g_failSingle also fails the single read of that point.
+int g_failPoint = -1;
+bool g_failSingle = false;
+ZqGetCaptureData_t* g_getCaptureData = nullptr;
+int g_captureCalls = 0;
+
+int ZQAPI FailingGetCaptureData(short h, unsigned short axis, int type, int first, int count, double* values) {
+    ++g_captureCalls;
+    bool covers = first <= g_failPoint && g_failPoint < first + count;
+    if (covers && (count > 1 || g_failSingle)) return -8;
+    return g_getCaptureData(h, axis, type, first, count, values);
+}
+
+// A real 1,001-sample capture read back for Sampling 1, 2 and 4, with and
+// without torque and auxiliary capture: the block reads store exactly what one
+// read per point stores, in one call per channel.
+TEST_F(StepRunTest, BlockReadsStoreWhatSinglePointReadsStore) {
     AppState& s = S();
-    s.Test.SampleCount = 1001;
-    s.Test.Sampling = 2;
+    s.Test.RecordTime = 0.5;
+    s.PlotAuxiliary = 1;
+    s.AuxiliaryScale = 0.5;
+    ZqEnableAxis(s.ControllerHandle, 1, 1);
+    RunStepTest(app.Main(), 1);
+    ASSERT_EQ(s.Test.SampleCount, 1001);
+    const struct { int sampling, torque, aux, plus; } cases[] = {
+        {1, 1, 1, 1}, {2, 1, 1, 0}, {4, 1, 1, 1}, {1, 0, 0, 1}, {2, 0, 1, 1}, {4, 1, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "sampling " << c.sampling << " torque " << c.torque << " aux " << c.aux);
+        s.Test.Sampling = c.sampling;
+        s.TorqueCapture = c.torque;
+        s.AuxCapture = c.aux;
+        journal.Mark();
+        FetchCapture(app.Main(), 0, 1.5, 2.5, 3.5, c.plus);
+        Lines reads = CaptureReads();
+        ExpectSame(StoredOf(s, 1), OnePointPerRead(s, 1, 1.5, 2.5, 3.5, c.plus));
+        EXPECT_EQ(ChannelFor(s, Channel::Actual, 0)->Length(), static_cast<size_t>((1001 + c.sampling - 1) / c.sampling));
+        // One call per channel: the captured points from the first kept one to the last.
+        const int first = c.sampling - 1, last = 1000 / c.sampling * c.sampling - 1;
+        Lines expected = {Handled("ZqGetCaptureData(H, 1, 16, " + std::to_string(first) + ", " +
+                                  std::to_string(last - first + 1) + ", &)"),
+                          Handled("ZqGetCaptureData(H, 1, 64, " + std::to_string(first) + ", " +
+                                  std::to_string(last - first + 1) + ", &)")};
+        if (c.torque) expected.push_back(Handled("ZqGetCaptureData(H, 1, 128, 0, " + std::to_string(last + 1) + ", &)"));
+        if (c.aux)
+            expected.push_back(Handled("ZqGetCaptureData(H, 1, 512, " + std::to_string(first) + ", " +
+                                       std::to_string(last - first + 1) + ", &)"));
+        EXPECT_EQ(reads, expected);
+    }
+}
+
+// A block whose read fails in the middle of the capture is read again point by
+// point: the stored channels still equal the single-point reads, including the
+// 0.0 of a point that cannot be read at all.
+TEST_F(StepRunTest, FailedBlockIsReadAgainPointByPoint) {
+    AppState& s = S();
+    s.Test.RecordTime = 0.5;
+    ZqEnableAxis(s.ControllerHandle, 1, 1);
+    RunStepTest(app.Main(), 1);
+    g_getCaptureData = ZqGetCaptureData;
+    ZqGetCaptureData = FailingGetCaptureData;
+    for (bool single : {false, true}) {
+        SCOPED_TRACE(single ? "the point itself fails" : "only the block fails");
+        g_failPoint = 500;
+        g_failSingle = single;
+        g_captureCalls = 0;
+        FetchCapture(app.Main(), 0, 0.0, 0.0, 0.0, 1);
+        const int reads = g_captureCalls;
+        Stored want = OnePointPerRead(s, 1, 0.0, 0.0, 0.0, 1);
+        ExpectSame(StoredOf(s, 1), want);
+        EXPECT_EQ(want.actual[501] == 0.0, single);  // point 500 is stored sample 501
+        // Each channel: the failed block, then 1,000 single reads.
+        EXPECT_EQ(reads, 4 * 1001 + 1);  // torque also reads point 0 twice
+    }
+    ZqGetCaptureData = g_getCaptureData;
+    g_failPoint = -1;
+}
+
+// A capture larger than the read buffer is read in blocks of kCaptureBlockPoints.
+TEST(StepRunBlocks, CaptureLargerThanTheReadBufferIsReadInBlocks) {
+    // 0.1 ms servo period: 9,000 points in 0.9 s, more than one block.
+    SimConfigFile config("[controller.0]\ntype = 6\nflags = 4\naxes = 1\n[controller.0.axis.1]\nbuffer = 20000\n"
+                         "high = 0.0001\n");
+    IsolatedRegistry registry;
+    Journal journal("blocks");
+    Responder responder;
+    LoopsmithApp app;
+    ASSERT_NE(app.Start(), nullptr);
+    AppState& s = app.State();
+    ZqReset(s.ControllerHandle, 0);
+    ZqEnableAxis(s.ControllerHandle, 1, 1);
+    s.Test.RecordTime = 0.9;
+    s.Test.Delay = 0;
+    s.Test.Sampling = 1;
+    RunStepTest(app.Main(), 1);
+    ASSERT_EQ(s.Test.SampleCount, 9001);
     journal.Mark();
-    EXPECT_EQ(FetchCapture(app.Main(), 0, 0.0, 0.0, 0.0, 1), 1);
-    for (Channel c : {Channel::Actual, Channel::Optimal, Channel::Error, Channel::Torque, Channel::Auxiliary})
-        EXPECT_EQ(ChannelFor(s, c, 0)->Length(), 501u);
-    Lines reads = CaptureReads();
-    ASSERT_EQ(reads.size(), 1u + 500u * 4u);  // torque also reads point 0 for the start sample
-    EXPECT_EQ(reads[0], Handled("ZqGetCaptureData(H, 1, 128, 0, 1, &)"));
-    EXPECT_EQ(reads[1], Handled("ZqGetCaptureData(H, 1, 16, 1, 1, &)"));
-    EXPECT_EQ(reads[2], Handled("ZqGetCaptureData(H, 1, 64, 1, 1, &)"));
-    EXPECT_EQ(reads[3], Handled("ZqGetCaptureData(H, 1, 128, 1, 1, &)"));
-    EXPECT_EQ(reads[4], Handled("ZqGetCaptureData(H, 1, 512, 1, 1, &)"));
-    EXPECT_EQ(reads[5], Handled("ZqGetCaptureData(H, 1, 16, 3, 1, &)"));
-    EXPECT_EQ(reads.back(), Handled("ZqGetCaptureData(H, 1, 512, 999, 1, &)"));
-    EXPECT_EQ(s.LastTest.Sampling, 2);
+    FetchCapture(app.Main(), 0, 0.0, 0.0, 0.0, 1);
+    const Lines reads = Journal::Filter(journal.Since(), {"ZqGetCaptureData"});
+    ExpectSame(StoredOf(s, 1), OnePointPerRead(s, 1, 0.0, 0.0, 0.0, 1));
+    const short h = s.ControllerHandle;
+    EXPECT_EQ(reads,
+              WithHandle({"ZqGetCaptureData(H, 1, 16, 0, 8192, &)", "ZqGetCaptureData(H, 1, 16, 8192, 808, &)",
+                          "ZqGetCaptureData(H, 1, 64, 0, 8192, &)", "ZqGetCaptureData(H, 1, 64, 8192, 808, &)",
+                          "ZqGetCaptureData(H, 1, 128, 0, 8192, &)", "ZqGetCaptureData(H, 1, 128, 8192, 808, &)",
+                          "ZqGetCaptureData(H, 1, 512, 0, 8192, &)", "ZqGetCaptureData(H, 1, 512, 8192, 808, &)"},
+                         h));
+    EXPECT_TRUE(responder.Records().empty());
 }
 
 // Bad inputs to the fetch: nothing is read past an end, nothing hangs.
 TEST_F(StepRunTest, FetchBadInputs) {
     AppState& s = S();
+    // reads: the read calls with no capture held (each block fails and is read point by point).
     const struct { const char* name; int sampleCount, sampling, torque, aux; size_t stored, torqueStored, auxStored, reads; } cases[] = {
         {"no samples", 0, 1, 1, 1, 0, 0, 0, 0},
         {"negative count", -5, 1, 1, 1, 0, 0, 0, 0},
-        {"sampling 0 counts as 1", 3, 0, 1, 1, 3, 3, 3, 1 + 2 * 4},
-        {"sampling 3", 10, 3, 1, 1, 4, 4, 4, 1 + 3 * 4},
-        {"no torque, no auxiliary", 5, 1, 0, 0, 5, 0, 0, 4 * 2},
+        {"sampling 0 counts as 1", 3, 0, 1, 1, 3, 3, 3, 3 * (1 + 2) + (1 + 3)},
+        {"sampling 3", 10, 3, 1, 1, 4, 4, 4, 3 * (1 + 3) + (1 + 4)},
+        {"one sample: the start values and torque point 0", 1, 1, 1, 0, 1, 1, 0, 1},
+        {"no torque, no auxiliary", 5, 1, 0, 0, 5, 0, 0, 2 * (1 + 4)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -148,7 +148,7 @@ TEST_F(TestDataFiles, ASavedTestReadsBackIntoTheCurrentAxis) {
     EXPECT_EQ(s->LastTest.Delay, 0.004);
     volatile double span = Printed("%.6f", 0.004 + 99 * 0.001) - 0.004;  // rounded to double, not kept in x87 precision
     EXPECT_EQ(s->LastTest.RecordTime, span);
-    EXPECT_EQ(s->LastTest.SamplePeriod, 0.001);
+    EXPECT_NEAR(s->LastTest.SamplePeriod, 0.001, 1e-12);  // the spacing of the rows read
     for (int k = 0; k < 5; ++k) {
         ASSERT_EQ(channels[k]->Length(), 100u) << k;
         for (int j = 0; j < 100; ++j) ASSERT_EQ(channels[k]->At(j), Printed("%g", saved[k][j])) << k << " " << j;
@@ -156,6 +156,27 @@ TEST_F(TestDataFiles, ASavedTestReadsBackIntoTheCurrentAxis) {
     // Saving what was read gives the same file again.
     SaveAs(folder + "\\again.csv");
     EXPECT_EQ(ReadAll(folder + "\\again.csv"), ReadAll(folder + "\\roundtrip.csv"));
+}
+
+// A fresh session has run no test, so nothing but the file can give the time
+// column its spacing.
+TEST_F(TestDataFiles, OpenThenSaveAsInAFreshSessionWritesTheSameFile) {
+    const struct { double delay, period; int rows; } cases[] = {{0.012, 0.0005, 200}, {0.0, 0.001, 3}, {0.25, 0.002, 1}};
+    for (const auto& c : cases) {
+        std::string bytes = kHeader;
+        for (int j = 0; j < c.rows; ++j) {
+            char line[200];
+            std::snprintf(line, sizeof line, "%.6f, %g, %g, %g, %g, %g\r\n", c.delay + j * c.period, j * 1.5,
+                          j * 1.25, -0.25 * j, 0.0, 0.0);
+            bytes += line;
+        }
+        const std::string read = folder + "\\read.csv", written = folder + "\\written.csv";
+        WriteAll(read, bytes);
+        Open(read);
+        SaveAs(written);
+        EXPECT_TRUE(responder.Records().empty());
+        EXPECT_EQ(ReadAll(written), bytes) << c.rows << " rows every " << c.period << " s";
+    }
 }
 
 TEST_F(TestDataFiles, AMillionRowsSaveAndReadBack) {

@@ -184,7 +184,6 @@ TEST_F(TestSetupSheet, MotionPageEntriesAreStoredAsTheirMagnitudesOrIgnored) {
         {1112, "-5", &TestSettings::Delay, 0.02},
         {1112, "12.5", &TestSettings::Delay, 0.0125},
         {1112, "abc", &TestSettings::Delay, 0.0},
-        {1112, "1e12", &TestSettings::Delay, 0.02},
         {1112, "nan", &TestSettings::Delay, 0.0},
         {1122, "-5", &TestSettings::Dwell, 0.005},
         {1122, "inf", &TestSettings::Dwell, 0.0},
@@ -367,8 +366,86 @@ TEST_F(TestSetupSheet, StoredGantryMasterOfZeroShowsNoSelectionAndStaysZero) {
         Press(sheet, PSBTN_OK);
     });
     EXPECT_EQ(S().GantryMaster, 0);
-    EXPECT_EQ(S().GantrySlave, 0);
+    EXPECT_EQ(S().GantrySlave, 9);  // kept as stored, not made 0
     EXPECT_EQ(GantryPartner(S()), 0);
+}
+
+// One combo box left empty with the other picked: the empty one's stored axis
+// stays, and a damaged one still pairs nothing on the next start.
+TEST_F(TestSetupSheet, AnEmptyGantryComboKeepsItsStoredAxisAndPairsNothing) {
+    S().Gantry = 1;
+    S().GantryMaster = 40;
+    S().GantrySlave = 3;
+    Run([&](HWND sheet) {
+        HWND page = ShowPage(sheet, kMotion);
+        EXPECT_EQ(SendDlgItemMessageA(page, 1142, CB_GETCURSEL, 0, 0), CB_ERR);
+        Pick(page, 1144, 1);
+        Press(sheet, PSBTN_OK);
+    });
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(S().GantryMaster, 40);
+    EXPECT_EQ(S().GantrySlave, 2);
+    EXPECT_EQ(GantryPartner(S()), 0);
+}
+
+// What the edits show is rounded to their decimals; OK must not store that
+// rounding for a field the user left alone.
+TEST_F(TestSetupSheet, UntouchedFieldsKeepTheirStoredValuesExactly) {
+    for (bool typeDistance : {false, true}) {
+        S().Test.Distance = 0.0004;
+        S().Test.RecordTime = 0.0123456;
+        S().Test.Delay = 0.00004;
+        S().Test.Dwell = 0.00012;
+        S().Test.RDwell = 0.00034;
+        S().AuxCapture = 1;
+        S().PlotAuxiliary = 1;
+        S().AuxiliaryScale = 0.0002;
+        INT_PTR result = Run([&](HWND sheet) {
+            HWND motion = ShowPage(sheet, kMotion);
+            if (typeDistance) Type(motion, 1110, "0.25");
+            ShowPage(sheet, kPlot);
+            Press(sheet, PSBTN_OK);
+        });
+        EXPECT_GT(result, 0);
+        EXPECT_EQ(S().Test.Distance, typeDistance ? 0.25 : 0.0004);
+        EXPECT_EQ(S().Test.RecordTime, 0.0123456);
+        EXPECT_EQ(S().Test.Delay, 0.00004);
+        EXPECT_EQ(S().Test.Dwell, 0.00012);
+        EXPECT_EQ(S().Test.RDwell, 0.00034);
+        EXPECT_EQ(S().AuxiliaryScale, 0.0002);
+    }
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(TestSetupSheet, DelayBeyondTheLimitAsksToFixOrReturnsToThePage) {
+    const struct { const char* delay; double stored; int answer; } cases[] = {
+        {"60001", 0.02, IDCANCEL}, {"1e12", 0.02, IDOK}, {"inf", 0.02, IDOK},
+        {nullptr, 1e9, IDOK},  // a damaged delay the page shows but must not keep
+    };
+    for (const auto& c : cases) {
+        const std::string row = c.delay ? c.delay : "stored 1e9";
+        responder.ClearRecords();
+        S().Test.Delay = c.stored;
+        S().Test.Distance = 100;
+        bool openAfterOk = false;
+        Run([&](HWND sheet) {
+            HWND page = ShowPage(sheet, kMotion);
+            if (c.delay) Type(page, 1112, c.delay);
+            Type(page, 1110, "777");
+            Press(sheet, PSBTN_OK);
+            openAfterOk = Open(sheet);
+            if (openAfterOk) EXPECT_EQ(Text(page, 1112), c.delay);  // the entries stay for correcting
+        }, {c.answer});
+        ASSERT_EQ(Boxes().size(), 1u) << row;
+        EXPECT_EQ(Boxes()[0].text,
+                  "The delay may not be longer than 60000 ms\n"
+                  "Select OK to fix the settings and continue or Cancel to return to the dialog box");
+        EXPECT_EQ(Boxes()[0].caption, "Parameter Error");
+        EXPECT_EQ(Boxes()[0].style, static_cast<UINT>(MB_ICONWARNING | MB_OKCANCEL));
+        EXPECT_EQ(openAfterOk, c.answer == IDCANCEL) << row;
+        EXPECT_DOUBLE_EQ(S().Test.Delay, c.answer == IDOK ? 60.0 : c.stored) << row;
+        EXPECT_DOUBLE_EQ(S().Test.Distance, c.answer == IDOK ? 777 : 100) << row;
+    }
 }
 
 TEST_F(TestSetupSheet, RecordTimeTooLongAsksToFixOrReturnsToThePage) {
