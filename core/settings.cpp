@@ -14,8 +14,8 @@
 
 #include "../controller/zq_library.h"
 #include "../libs/plotwin/plotwin.h"
-#include "record_time.h"
 #include "../resources/version.h"
+#include "record_time.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <ctime>
 
 #include "../controller/zq_library.h"
-#include "text_fit.h"
 #include "../resources/version.h"
+#include "text_fit.h"
 
 const char kReportWebAddress[] = "www.quelmont.example";
 
