@@ -491,6 +491,11 @@ int Controller::BlockEnd(int* task) {
     return kOk;
 }
 
+void Controller::DropUnfinishedBlock() {
+    building_ = false;
+    block_.clear();
+}
+
 int Controller::CaptureData(int axis, int points, double period, double delay) {
     if (int e = CheckAxis(axis)) return e;
     Axis& a = AxisAt(axis);

@@ -510,3 +510,36 @@ TEST_F(Library, ShiftingAMastersPositionLeavesItsSlavesWhereTheyAre) {
     EXPECT_NEAR(optimal(2), 600, 1e-9);
     EXPECT_NEAR(optimal(3), -300, 1e-9);
 }
+
+// A handle closed inside the block it began takes the unfinished block with it:
+// the next caller's commands act at once and it can begin a block of its own.
+TEST_F(Library, ClosingAHandleEndsTheUnfinishedBlockItBegan) {
+    ASSERT_EQ(ZqEnableAxis(h_, 1, 1), 0);
+    ASSERT_EQ(ZqSetOperatingMode(h_, 1, 0, 1), 0);  // moves step the command at once
+    auto target = [&] {
+        double v = NAN;
+        ZqGetTargetEx(h_, 1, &v);
+        return v;
+    };
+    short other = ZqOpen(0, 2, "");
+    ASSERT_GT(other, 0);
+    ASSERT_EQ(ZqBlockBegin(other, 0, 0), 0);
+    ASSERT_EQ(ZqMoveRelative(other, 1, 50), 0);
+    ASSERT_EQ(ZqClose(other), 0);
+    ASSERT_EQ(ZqMoveRelative(h_, 1, 10), 0);
+    EXPECT_EQ(target(), 10);
+    EXPECT_EQ(ZqBlockBegin(h_, 0, 0), 0);
+    ASSERT_EQ(ZqBlockEnd(h_, nullptr), 0);
+    Sleep(20);
+    EXPECT_EQ(target(), 10);  // the dropped move never runs
+    // Closing another handle leaves a block begun here alone.
+    ASSERT_EQ(ZqBlockBegin(h_, 0, 0), 0);
+    short third = ZqOpen(0, 2, "");
+    ASSERT_GT(third, 0);
+    ASSERT_EQ(ZqClose(third), 0);
+    ASSERT_EQ(ZqMoveRelative(h_, 1, 5), 0);
+    EXPECT_EQ(target(), 10);
+    ASSERT_EQ(ZqBlockEnd(h_, nullptr), 0);
+    Sleep(20);
+    EXPECT_EQ(target(), 15);
+}
