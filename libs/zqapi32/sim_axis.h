@@ -117,6 +117,8 @@ public:
     void MoveTo(double target);  // from the current target
     void Stop();
     void Gear(bool on, double ratio, const Axis* master);
+    // The master's position readout was shifted by shift (not moved).
+    void MasterShifted(double shift) { master_base_ += shift; }
     void ArmCapture(int points, int period_ticks, int delay_ticks);
     void Retime();  // after update_rate changed
 

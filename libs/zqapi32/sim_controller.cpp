@@ -283,10 +283,15 @@ int Controller::Set(int axis, Setting what, double value) {
     if (!Finite(value)) return kErrBadValue;
     Axis& a = AxisAt(axis);
     switch (what) {
-    case kSetPosition:
+    case kSetPosition: {
         if (!IsPosition(value)) return kErrBadValue;
+        double shift = value - a.Actual();
         a.SetPosition(value);
+        // A new readout of the master is no move: its slaves stay where they are.
+        for (size_t s = 1; s < gear_master_.size(); ++s)
+            if (gear_master_[s] == axis) AxisAt(static_cast<int>(s)).MasterShifted(shift);
         break;
+    }
     case kSetAuxPosition:
         if (!(a.Spec().capture & 0x200)) return kErrNotSupported;
         if (!IsPosition(value)) return kErrBadValue;
@@ -484,6 +489,11 @@ int Controller::BlockEnd(int* task) {
     if (task) *task = t.id;
     tasks_.push_back(std::move(t));
     return kOk;
+}
+
+void Controller::DropUnfinishedBlock() {
+    building_ = false;
+    block_.clear();
 }
 
 int Controller::CaptureData(int axis, int points, double period, double delay) {

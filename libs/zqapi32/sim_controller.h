@@ -62,6 +62,8 @@ public:
     // (a wait outside a block only reports whether the axis has stopped).
     int BlockBegin(int mode, int reserved);
     int BlockEnd(int* task);
+    // Forgets a block begun and not ended (its caller went away).
+    void DropUnfinishedBlock();
     int CaptureData(int axis, int points, double period, double delay);
     int MoveRelative(int axis, double distance);
     int MoveAbsolute(int axis, double position);

@@ -34,6 +34,7 @@ struct Library {
     std::map<int, std::unique_ptr<Controller>> controllers;
     std::map<int, LARGE_INTEGER> origins;
     std::map<short, int> handles;  // open handle -> controller id
+    std::map<int, short> block_owners;  // controller id -> handle that began its latest block
     short last_handle = 0;
 };
 
@@ -171,8 +172,20 @@ ZQEXPORT short __stdcall ZqOpen(int id, int mode, const char* text) {
 ZQEXPORT int __stdcall ZqClose(short handle) {
     zqjournal::Line("ZqClose").Int(handle);
     return Guarded([&] {
-        std::lock_guard<std::recursive_mutex> guard(Lib().lock);
-        return Lib().handles.erase(handle) ? 0 : static_cast<int>(zqsim::kErrBadHandle);
+        Library& lib = Lib();
+        std::lock_guard<std::recursive_mutex> guard(lib.lock);
+        auto it = lib.handles.find(handle);
+        if (it == lib.handles.end()) return static_cast<int>(zqsim::kErrBadHandle);
+        // A block this handle began and never ended goes with it, so that the
+        // next caller's commands are not queued into it.
+        auto owner = lib.block_owners.find(it->second);
+        if (owner != lib.block_owners.end() && owner->second == handle) {
+            auto c = lib.controllers.find(it->second);
+            if (c != lib.controllers.end()) c->second->DropUnfinishedBlock();
+            lib.block_owners.erase(owner);
+        }
+        lib.handles.erase(it);
+        return 0;
     });
 }
 
@@ -379,7 +392,11 @@ ZQEXPORT int __stdcall ZqWaitForStop(short handle, unsigned short axis, double d
 
 ZQEXPORT int __stdcall ZqBlockBegin(short handle, int mode, int reserved) {
     zqjournal::Line("ZqBlockBegin").Int(handle).Int(mode).Int(reserved);
-    return With(handle, [&](Controller& c) { return c.BlockBegin(mode, reserved); });
+    return With(handle, [&](Controller& c) {
+        int r = c.BlockBegin(mode, reserved);
+        if (r == 0) Lib().block_owners[Lib().handles.at(handle)] = handle;
+        return r;
+    });
 }
 
 ZQEXPORT int __stdcall ZqBlockEnd(short handle, int* task) {

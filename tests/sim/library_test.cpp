@@ -480,3 +480,70 @@ TEST_F(Library, AConfigurationPathOfAnyLengthIsReadOrReported) {
     h_ = ZqOpen(0, 2, "");
     EXPECT_GT(h_, 0);
 }
+
+// Zeroing a gearing master is a change of its position readout, not a move:
+// its slaves stay where they are and go on following its moves.
+TEST_F(Library, ShiftingAMastersPositionLeavesItsSlavesWhereTheyAre) {
+    for (unsigned short a : {1, 2, 3}) {
+        ASSERT_EQ(ZqEnableAxis(h_, a, 1), 0);
+        ASSERT_EQ(ZqSetOperatingMode(h_, a, 0, 2), 0);
+    }
+    ASSERT_EQ(ZqEnableGearing(h_, 2, 1, 1.0, 1), 0);
+    ASSERT_EQ(ZqEnableGearing(h_, 3, 1, -0.5, 1), 0);
+    ASSERT_EQ(ZqMoveRelative(h_, 1, 500), 0);
+    ASSERT_EQ(ZqWaitForStop(h_, 1, 0.1), 0);
+    auto optimal = [&](unsigned short a) {
+        double v = NAN;
+        ZqGetOptimalEx(h_, a, &v);
+        return v;
+    };
+    ASSERT_EQ(optimal(2), 500);
+    ASSERT_EQ(optimal(3), -250);
+    ASSERT_EQ(ZqSetPosition(h_, 1, 0), 0);
+    Sleep(100);
+    EXPECT_NEAR(optimal(1), 0, 5);  // the command moves with the readout, keeping the following error
+    EXPECT_NEAR(optimal(2), 500, 1e-9);
+    EXPECT_NEAR(optimal(3), -250, 1e-9);
+    for (unsigned short a : {2, 3}) {
+        int status = ZqGetStatus(h_, a);
+        EXPECT_EQ(ZqDecodeStatus(h_, status, 1), 1) << a;  // still on: no following error
+        EXPECT_EQ(ZqDecodeStatus(h_, status, 5), 1) << a;  // still geared
+    }
+    ASSERT_EQ(ZqMoveRelative(h_, 1, 100), 0);
+    ASSERT_EQ(ZqWaitForStop(h_, 1, 0.05), 0);
+    EXPECT_NEAR(optimal(2), 600, 1e-9);
+    EXPECT_NEAR(optimal(3), -300, 1e-9);
+}
+
+// A handle closed inside the block it began takes the unfinished block with it:
+// the next caller's commands act at once and it can begin a block of its own.
+TEST_F(Library, ClosingAHandleEndsTheUnfinishedBlockItBegan) {
+    ASSERT_EQ(ZqEnableAxis(h_, 1, 1), 0);
+    ASSERT_EQ(ZqSetOperatingMode(h_, 1, 0, 1), 0);  // moves step the command at once
+    auto target = [&] {
+        double v = NAN;
+        ZqGetTargetEx(h_, 1, &v);
+        return v;
+    };
+    short other = ZqOpen(0, 2, "");
+    ASSERT_GT(other, 0);
+    ASSERT_EQ(ZqBlockBegin(other, 0, 0), 0);
+    ASSERT_EQ(ZqMoveRelative(other, 1, 50), 0);
+    ASSERT_EQ(ZqClose(other), 0);
+    ASSERT_EQ(ZqMoveRelative(h_, 1, 10), 0);
+    EXPECT_EQ(target(), 10);
+    EXPECT_EQ(ZqBlockBegin(h_, 0, 0), 0);
+    ASSERT_EQ(ZqBlockEnd(h_, nullptr), 0);
+    Sleep(20);
+    EXPECT_EQ(target(), 10);  // the dropped move never runs
+    // Closing another handle leaves a block begun here alone.
+    ASSERT_EQ(ZqBlockBegin(h_, 0, 0), 0);
+    short third = ZqOpen(0, 2, "");
+    ASSERT_GT(third, 0);
+    ASSERT_EQ(ZqClose(third), 0);
+    ASSERT_EQ(ZqMoveRelative(h_, 1, 5), 0);
+    EXPECT_EQ(target(), 10);
+    ASSERT_EQ(ZqBlockEnd(h_, nullptr), 0);
+    Sleep(20);
+    EXPECT_EQ(target(), 15);
+}
