@@ -97,10 +97,11 @@ TEST_F(CommandsTest, AcceleratorsSendTheirCommands) {
         {WM_CHAR, 0x1A, false, 213},     // Ctrl+Z
         {WM_KEYDOWN, VK_F5, false, 210},
         {WM_KEYDOWN, VK_F5, true, 211},
+        {WM_KEYDOWN, 'H', true, 220},    // Ctrl+H: the Test History window
     };
     HACCEL table = LoadAcceleratorsA(GetModuleHandleA(nullptr), "Loopsmith");
     ASSERT_NE(table, nullptr);
-    EXPECT_EQ(CopyAcceleratorTableA(table, nullptr, 0), 5);
+    EXPECT_EQ(CopyAcceleratorTableA(table, nullptr, 0), 6);
     Responder responder;  // Ctrl+P answers "Cannot print"
     for (const Case& c : cases) {
         BYTE keys[256] = {};
@@ -128,7 +129,7 @@ TEST_F(CommandsTest, MenuHoldsEveryCommandInOrder) {
         {1, "&Axis Setup...", 200}, {1, "S&caling Setup...", 201}, {1, "", 0}, {1, "&PID Slider Setup...", 202},
         {1, "&Test Setup...", 203}, {1, "", 0}, {1, "P&lot Window Setup...", 204},
         {2, "Step &Plus\tF5", 210}, {2, "Step &Minus\tCtrl+F5", 211}, {2, "", 0}, {2, "&Clear Plot\tCtrl+N", 212},
-        {2, "&Zero Position\tCtrl+Z", 213},
+        {2, "&Zero Position\tCtrl+Z", 213}, {2, "", 0}, {2, "&History...\tCtrl+H", 220},
         {3, "&Help Topics", 300}, {3, "", 0}, {3, "A&bout", 301},
     };
     HMENU menu = GetMenu(Main());

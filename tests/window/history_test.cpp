@@ -133,6 +133,7 @@ protected:
     }
     std::string HistoryFile() { return HistoryFilePath(S().ControllerID, S().Axis); }
 
+    IsolatedRegistry registry;
     std::string folder_;
     LoopsmithApp app;
 };
