@@ -100,8 +100,6 @@ SimConfig BenchConfig() {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-
 std::string Trim(const std::string& s) {
     size_t b = s.find_first_not_of(" \t\r\n");
     if (b == std::string::npos) return "";
@@ -227,15 +225,16 @@ std::string SetAxisKey(AxisSpec& a, const std::string& key, const std::string& v
     return "unknown axis key '" + key + "'";
 }
 
-// Checks what one key alone cannot: a compliant load needs a spring whose
-// resonance the servo period can still follow (beyond 100 times the servo
-// rate the load is rigid for every purpose and the step would lose accuracy).
+// Checks what one key alone cannot: a compliant load needs a spring, and a
+// coupling that the servo period can still follow (one that swings several
+// times within a servo period is rigid for every purpose).
 std::string CheckAxisSpec(const AxisSpec& a, const ControllerSpec& c) {
     if (!(a.load_inertia > 0)) return "";
     if (!(a.coupling_stiffness > 0)) return "coupling_stiffness must be positive when load_inertia is set";
     double slowest = c.type == 8 ? std::max<size_t>(1, c.axes.size()) * 0.001 : std::max({a.high, a.medium, a.low});
-    if (!(ResonanceFrequency(a) * slowest <= 2 * kPi * 100))
-        return "the coupling's resonance is above 100 times the servo rate; a rigid load (load_inertia = 0) models it";
+    if (!(CouplingRate(a) * slowest <= MaxCouplingAngle()))
+        return "the coupling's resonance or damping is faster than 5 times the servo rate; a rigid load "
+               "(load_inertia = 0) models it";
     return "";
 }
 

@@ -1,6 +1,7 @@
 // Motor and load joined by a spring and a damper (see sim_two_mass.h).
 #include "sim_two_mass.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstddef>
@@ -56,6 +57,23 @@ Matrix<N> Exponential(Matrix<N> m) {
 
 }  // namespace
 
+// Friction is decided once per step from the motor's state at its start, which
+// holds only while the coupling swings through a small angle within the step:
+// faster couplings on a motor with friction take several steps per servo period.
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kFrictionStepAngle = kPi / 6;  // radians of the coupling's fastest motion
+constexpr int kMaxSubsteps = 60;                // five turns within a servo period
+
+namespace {
+
+int FrictionSubsteps(const AxisSpec& spec, double period) {
+    if (!(spec.coulomb > 0)) return 1;
+    double n = std::ceil(CouplingRate(spec) * period / kFrictionStepAngle);
+    return static_cast<int>(std::clamp(n, 1.0, static_cast<double>(kMaxSubsteps)));
+}
+
+}  // namespace
+
 bool HasCompliantLoad(const AxisSpec& spec) { return (spec.flags & 1) != 0 && spec.load_inertia > 0; }
 
 double ResonanceFrequency(const AxisSpec& spec) {
@@ -63,8 +81,16 @@ double ResonanceFrequency(const AxisSpec& spec) {
     return std::sqrt(spec.coupling_stiffness * (1 / spec.inertia + 1 / spec.load_inertia));
 }
 
+double CouplingRate(const AxisSpec& spec) {
+    if (!(spec.load_inertia > 0)) return 0;
+    return std::fmax(ResonanceFrequency(spec), spec.coupling_damping * (1 / spec.inertia + 1 / spec.load_inertia));
+}
+
+double MaxCouplingAngle() { return kFrictionStepAngle * kMaxSubsteps; }
+
 void TwoMassPlant::Retime(const AxisSpec& spec, double period) {
-    const double t = period, jm = spec.inertia, jl = spec.load_inertia;
+    substeps_ = FrictionSubsteps(spec, period);
+    const double t = period / substeps_, jm = spec.inertia, jl = spec.load_inertia;
     const double k = spec.coupling_stiffness, c = spec.coupling_damping;
     const double bm = spec.viscous, bl = spec.load_viscous;
     coulomb_ = spec.coulomb;
@@ -72,7 +98,7 @@ void TwoMassPlant::Retime(const AxisSpec& spec, double period) {
     damping_ = c;
     period_ = t;
 
-    // State (xm, vm T, xl, vl T) over time in servo periods, force as a fifth,
+    // State (xm, vm T, xl, vl T) over time in (sub)steps, force as a fifth,
     // constant state: the exponential gives the free step and its force column.
     Matrix<5> m{};
     m[0][1] = 1;
@@ -118,35 +144,47 @@ void TwoMassPlant::StepFree(TwoMassState& s, double force) const {
     s.vl = twist_[3] * q + vm_[3] * vm + vl_[3] * vl + gamma_[3] * force;
 }
 
+void TwoMassPlant::StepHeld(TwoMassState& s) const {
+    double offset = s.xl - s.xm;
+    double offset1 = hold_[0][0] * offset + hold_[0][1] * s.vl;
+    s.vl = hold_[1][0] * offset + hold_[1][1] * s.vl;
+    s.xl = s.xm + offset1;
+    s.vm = 0;
+}
+
 void TwoMassPlant::Step(TwoMassState& s, double force) const {
     if (coulomb_ <= 0) {
         StepFree(s, force);
         return;
     }
+    for (int i = 0; i < substeps_; ++i) StepWithFriction(s, force);
+}
+
+void TwoMassPlant::StepWithFriction(TwoMassState& s, double force) const {
     double direction;
     if (s.vm == 0) {
         // Static friction holds the motor against the drive and the coupling's pull.
         double net = force - stiffness_ * (s.xm - s.xl) + damping_ * s.vl;
         if (std::fabs(net) <= coulomb_) {
-            double twist = s.xl - s.xm;
-            double twist1 = hold_[0][0] * twist + hold_[0][1] * s.vl;
-            s.vl = hold_[1][0] * twist + hold_[1][1] * s.vl;
-            s.xl = s.xm + twist1;
+            StepHeld(s);
             return;
         }
         direction = net > 0 ? 1 : -1;
     } else {
         direction = s.vm > 0 ? 1 : -1;
     }
-    const TwoMassState start = s;
-    StepFree(s, force - direction * coulomb_);
-    if (s.vm * direction <= 0) {
-        // Friction brings the motor to rest inside this period: it stops where
-        // its velocity crosses zero (linear interpolation of the crossing).
-        if (start.vm != 0) s.xm = start.xm + 0.5 * start.vm * start.vm / (start.vm - s.vm) * period_;
-        else s.xm = start.xm;
-        s.vm = 0;
+    TwoMassState moved = s;
+    StepFree(moved, force - direction * coulomb_);
+    if (moved.vm * direction > 0) {
+        s = moved;
+        return;
     }
+    // Friction brings the motor to rest inside this period: it stops where its
+    // velocity crosses zero (linear interpolation of the crossing), and the load
+    // swings on the spring from there as on a motor held still, so the two
+    // stay consistent however stiff the coupling.
+    if (s.vm != 0) s.xm += 0.5 * s.vm * s.vm / (s.vm - moved.vm) * period_;
+    StepHeld(s);
 }
 
 }  // namespace zqsim

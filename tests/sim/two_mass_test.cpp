@@ -311,3 +311,36 @@ TEST(SimTwoMass, SettingThePositionShiftsMotorAndLoadTogether) {
         EXPECT_LT(std::fabs(torque), 0.5);
     }
 }
+
+TEST(SimTwoMass, StiffCouplingsWithFrictionStayPhysical) {
+    // Couplings that swing several times within a servo period, on a motor with
+    // friction: moving back and forth never trips or runs away, and a motor left
+    // alone comes to rest.
+    for (const char* stiffness : {"1e8", "1.2e8"}) {
+        for (int rate : {4, 1}) {
+            SCOPED_TRACE(std::string(stiffness) + " at update rate " + std::to_string(rate));
+            auto c = simtest::FromIni("[controller.0]\naxes = 1\n[controller.0.axis.1]\nload_inertia = 1\n"
+                                      "coupling_stiffness = " + std::string(stiffness) +
+                                      "\nupdate_rate = " + std::to_string(rate) + "\n");
+            ASSERT_TRUE(c);
+            ASSERT_EQ(c->EnableAxis(1, 1), 0);
+            for (int i = 0; i < 8; ++i) {
+                ASSERT_EQ(c->MoveRelative(1, i % 2 ? -100 : 100), 0);
+                c->AdvanceTo(c->Now() + 250'000'000);
+                ASSERT_EQ(c->DecodeStatus(c->GetStatus(1), 1), 1) << i;
+                double actual = 0, aux = 0;
+                c->Get(1, Controller::kActual, &actual);
+                c->Get(1, Controller::kAuxiliary, &aux);
+                ASSERT_NEAR(actual, i % 2 ? 0 : 100, 1) << i;
+                ASSERT_NEAR(aux, actual, 1) << i;
+            }
+            ASSERT_EQ(c->MoveRelative(1, 100), 0);
+            c->AdvanceTo(c->Now() + 20'000'000);
+            ASSERT_EQ(c->EnableAxis(1, 0), 0);
+            c->AdvanceTo(c->Now() + 2'000'000'000);
+            double velocity = -1;
+            c->Get(1, Controller::kActualVelocity, &velocity);
+            EXPECT_EQ(velocity, 0);
+        }
+    }
+}
