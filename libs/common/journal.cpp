@@ -40,6 +40,20 @@ void SetDepth(int depth) {
 
 }  // namespace
 
+void AppendEscaped(std::string& out, const char* text) {
+    static const char kHex[] = "0123456789ABCDEF";
+    for (const char* p = text; *p; ++p) {
+        unsigned char c = static_cast<unsigned char>(*p);
+        if (c < 0x20 || c == 0x7F || c == '"' || c == '%') {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+}
+
 Nested::Nested() {
     char path[MAX_PATH];
     active_ = JournalPath(path, sizeof path);
@@ -109,7 +123,7 @@ Line& Line::Str(const char* text) {
     Separator();
     if (!text) { text_ += "null"; return *this; }
     text_ += '"';
-    text_ += text;
+    AppendEscaped(text_, text);
     text_ += '"';
     return *this;
 }

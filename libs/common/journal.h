@@ -4,6 +4,10 @@
 // with integers in decimal, doubles in shortest round-trip form, strings in
 // double quotes, window handles as hwnd, record and output pointers as & and
 // null pointers as null. Each line is appended and flushed at once.
+// Inside a string, a quote, a percent sign and every control character (CR,
+// LF, TAB, ...) are written as % and two hex digits (%22, %25, %0D, %0A, %09),
+// so a call is always one line; everything else, backslashes of paths
+// included, stands as it is.
 // Calls that one library makes while an exported call of the other is running
 // (the dialogs library reading the controller for a dialog) are indented by two
 // blanks per level, so the program's own calls stay at the start of the line.
@@ -14,6 +18,9 @@ namespace zqjournal {
 
 // Shortest text that reads back as the same double ("15", "0.1", "1e-05").
 std::string FormatDouble(double value);
+
+// Appends text as a journal string holds it (without the quotes).
+void AppendEscaped(std::string& out, const char* text);
 
 // Marks the calls made while it lives as made on behalf of an exported call.
 class Nested {

@@ -118,6 +118,7 @@ TEST_F(Library, JournalsEveryCallWithItsArguments) {
     ZqCaptureData(h_, 1, 10, 0.0005, 1e-05);
     ZqErrorNotify(GetDesktopWindow(), h_, 0xFFFFFFFE);
     Proc<int __stdcall(void)>("ZqGo")();
+    ZqOpen(9, 2, "a \"b\"\r\nc%\td\\e");
     std::string h = std::to_string(h_);
     std::vector<std::string> expected = {
         "ZqSetGain(" + h + ", 1, 2.5)",
@@ -127,6 +128,8 @@ TEST_F(Library, JournalsEveryCallWithItsArguments) {
         "ZqCaptureData(" + h + ", 1, 10, 0.0005, 1e-05)",
         "ZqErrorNotify(hwnd, " + h + ", 4294967294)",
         "ZqGo()",
+        // One line whatever a string holds: quotes, control characters and % as %XX.
+        "ZqOpen(9, 2, \"a %22b%22%0D%0Ac%25%09d\\e\")",
     };
     EXPECT_EQ(journal.Lines(), expected);
 }
