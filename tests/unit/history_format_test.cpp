@@ -42,7 +42,7 @@ HistoryRun FullRun() {
 TEST(HistoryFormat, RowsInShortestFormReadBackExactly) {
     HistoryRun r = FullRun();
     EXPECT_EQ(FormatHistoryRow(r),
-              "12,2026-03-04T05:06:07,1,3,test,0.1,2.5,1e-05,1,0,0.0005,-100,0.5,12.345678901234567,30,18.2,46,-0.003,"
+              "12,2026-03-04T05:06:07,1,3,test,0.1,2.5,1e-05,1,0,5e-04,-100,0.5,12.345678901234567,30,18.2,46,-0.003,"
               "19.6,5.21,4.95,12.5,0.25,0.125");
     HistoryRun back;
     ASSERT_TRUE(ParseHistoryRow(FormatHistoryRow(r), back));
