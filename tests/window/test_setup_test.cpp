@@ -825,6 +825,7 @@ TEST(TestSetupTemplates, PagesHaveTheirSizeFontCaptionAndControls) {
         {firstRadio, 149, 79, 100, 10, 1231, "Button", " Plot all points"},
         {radio, 149, 93, 100, 10, 1232, "Button", " Plot every other point"},
         {radio, 149, 107, 100, 10, 1234, "Button", " Plot every fourth point"},
+        {check, 10, 126, 100, 10, 1218, "Button", "Response metrics"},
 
         {group, 5, 5, 256, 125, 1001, "Button", ""},
         {label, 15, 20, 65, 8, -1, "Static", "Axis Type"}, {0x58810000, 85, 18, 50, 12, 1002, "Edit", ""},
