@@ -5,7 +5,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 namespace zqjournal {
@@ -17,25 +16,16 @@ bool JournalPath(char* path, DWORD size) {
     return n > 0 && n < size;
 }
 
-// The nesting level is shared by both libraries of the process through its
-// environment, as each library holds its own copy of this code.
-constexpr char kDepthVariable[] = "ZQSIM_JOURNAL_DEPTH";
-
-int Depth() {
-    char text[16];
-    DWORD n = GetEnvironmentVariableA(kDepthVariable, text, sizeof text);
-    int depth = n > 0 && n < sizeof text ? std::atoi(text) : 0;
-    return depth < 0 ? 0 : depth > 8 ? 8 : depth;
-}
-
-void SetDepth(int depth) {
-    if (depth <= 0) {
-        SetEnvironmentVariableA(kDepthVariable, nullptr);
-        return;
-    }
-    char text[16];
-    std::snprintf(text, sizeof text, "%d", depth);
-    SetEnvironmentVariableA(kDepthVariable, text);
+// True when address lies in the other library of the pair: a module
+// other than this one that exports the controller or the dialogs functions.
+bool InOtherLibrary(const void* address) {
+    if (!address) return false;
+    HMODULE caller = nullptr, self = nullptr;
+    constexpr DWORD kFlags = GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT;
+    if (!GetModuleHandleExA(kFlags, static_cast<LPCSTR>(address), &caller) ||
+        !GetModuleHandleExA(kFlags, reinterpret_cast<LPCSTR>(&InOtherLibrary), &self) || caller == self)
+        return false;
+    return GetProcAddress(caller, "ZqOpen") != nullptr || GetProcAddress(caller, "ZQDLG_Initialize") != nullptr;
 }
 
 }  // namespace
@@ -54,16 +44,6 @@ void AppendEscaped(std::string& out, const char* text) {
     }
 }
 
-Nested::Nested() {
-    char path[MAX_PATH];
-    active_ = JournalPath(path, sizeof path);
-    if (active_) SetDepth(Depth() + 1);
-}
-
-Nested::~Nested() {
-    if (active_) SetDepth(Depth() - 1);
-}
-
 std::string FormatDouble(double value) {
     if (std::isnan(value)) return "nan";
     if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
@@ -78,11 +58,11 @@ std::string FormatDouble(double value) {
     return best.empty() ? std::string(buffer) : best;
 }
 
-Line::Line(const char* name) {
+Line::Line(const char* name, const void* caller) {
     char path[MAX_PATH];
     enabled_ = JournalPath(path, sizeof path);
     if (enabled_) {
-        text_.assign(static_cast<size_t>(2 * Depth()), ' ');
+        if (InOtherLibrary(caller)) text_ = "  ";
         text_ += name;
         text_ += '(';
     }

@@ -8,9 +8,12 @@
 // LF, TAB, ...) are written as % and two hex digits (%22, %25, %0D, %0A, %09),
 // so a call is always one line; everything else, backslashes of paths
 // included, stands as it is.
-// Calls that one library makes while an exported call of the other is running
-// (the dialogs library reading the controller for a dialog) are indented by two
-// blanks per level, so the program's own calls stay at the start of the line.
+// A call that one library makes while it serves an exported call of its own
+// (the dialogs library reading the controller for a dialog) is indented by two
+// blanks. Who made a call is told by the module its return address lies in, so
+// the indentation belongs to the call chain, not to the process: the program's
+// own calls stay at the start of the line even when they run inside a dialog of
+// the dialogs library (its timer, its window procedures) or on another thread.
 #pragma once
 #include <string>
 
@@ -22,21 +25,19 @@ std::string FormatDouble(double value);
 // Appends text as a journal string holds it (without the quotes).
 void AppendEscaped(std::string& out, const char* text);
 
-// Marks the calls made while it lives as made on behalf of an exported call.
-class Nested {
-public:
-    Nested();
-    ~Nested();
-    Nested(const Nested&) = delete;
-    Nested& operator=(const Nested&) = delete;
-
-private:
-    bool active_;
-};
+// The return address of the function it is used in: the caller of an export.
+#if defined(_MSC_VER)
+#include <intrin.h>
+#define ZQJOURNAL_CALLER() _ReturnAddress()
+#else
+#define ZQJOURNAL_CALLER() __builtin_return_address(0)
+#endif
 
 class Line {
 public:
-    explicit Line(const char* name);
+    // caller: where the export was called from (ZQJOURNAL_CALLER() in the
+    // export), or null for a call that is never indented.
+    explicit Line(const char* name, const void* caller = nullptr);
     ~Line();
     Line(const Line&) = delete;
     Line& operator=(const Line&) = delete;

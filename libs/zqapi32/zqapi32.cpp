@@ -140,7 +140,7 @@ int With(short handle, Op op) noexcept {
 // ---- opening ------------------------------------------------------------
 
 ZQEXPORT short __stdcall ZqOpen(int id, int mode, const char* text) {
-    zqjournal::Line("ZqOpen").Int(id).Int(mode).Str(text);
+    zqjournal::Line("ZqOpen", ZQJOURNAL_CALLER()).Int(id).Int(mode).Str(text);
     return static_cast<short>(Guarded([&]() -> int {
         Library& lib = Lib();
         std::lock_guard<std::recursive_mutex> guard(lib.lock);
@@ -170,7 +170,7 @@ ZQEXPORT short __stdcall ZqOpen(int id, int mode, const char* text) {
 }
 
 ZQEXPORT int __stdcall ZqClose(short handle) {
-    zqjournal::Line("ZqClose").Int(handle);
+    zqjournal::Line("ZqClose", ZQJOURNAL_CALLER()).Int(handle);
     return Guarded([&] {
         Library& lib = Lib();
         std::lock_guard<std::recursive_mutex> guard(lib.lock);
@@ -190,17 +190,17 @@ ZQEXPORT int __stdcall ZqClose(short handle) {
 }
 
 ZQEXPORT int __stdcall ZqReopen(short handle, int flags) {
-    zqjournal::Line("ZqReopen").Int(handle).Int(flags);
+    zqjournal::Line("ZqReopen", ZQJOURNAL_CALLER()).Int(handle).Int(flags);
     return With(handle, [](Controller&) { return 0; });
 }
 
 ZQEXPORT int __stdcall ZqReset(short handle, int flags) {
-    zqjournal::Line("ZqReset").Int(handle).Int(flags);
+    zqjournal::Line("ZqReset", ZQJOURNAL_CALLER()).Int(handle).Int(flags);
     return With(handle, [](Controller& c) { return c.Reset(); });
 }
 
 ZQEXPORT int __stdcall ZqTranslateErrorEx(int code, char* buffer, int size) {
-    zqjournal::Line("ZqTranslateErrorEx").Int(code).Ptr(buffer).Int(size);
+    zqjournal::Line("ZqTranslateErrorEx", ZQJOURNAL_CALLER()).Int(code).Ptr(buffer).Int(size);
     if (!buffer) return zqsim::kErrNullPointer;
     if (size <= 0) return zqsim::kErrBadValue;
     // The library's own texts need no memory: they are there when memory has run out.
@@ -231,12 +231,12 @@ ZQEXPORT int __stdcall ZqTranslateErrorEx(int code, char* buffer, int size) {
 }
 
 ZQEXPORT int __stdcall ZqErrorNotify(HWND window, short handle, unsigned long mask) {
-    zqjournal::Line("ZqErrorNotify").Window(window).Int(handle).Int(mask);
+    zqjournal::Line("ZqErrorNotify", ZQJOURNAL_CALLER()).Window(window).Int(handle).Int(mask);
     return With(handle, [](Controller&) { return 0; });
 }
 
 ZQEXPORT int __stdcall ZqGetVersion(short handle, char* buffer, int size) {
-    zqjournal::Line("ZqGetVersion").Int(handle).Ptr(buffer).Int(size);
+    zqjournal::Line("ZqGetVersion", ZQJOURNAL_CALLER()).Int(handle).Ptr(buffer).Int(size);
     return With(handle, [&](Controller&) {
         if (!buffer) return static_cast<int>(zqsim::kErrNullPointer);
         if (size <= 0) return static_cast<int>(zqsim::kErrBadValue);
@@ -248,27 +248,27 @@ ZQEXPORT int __stdcall ZqGetVersion(short handle, char* buffer, int size) {
 // ---- configuration --------------------------------------------------------
 
 ZQEXPORT int __stdcall ZqGetConfiguration(short handle, ControllerParams* params) {
-    zqjournal::Line("ZqGetConfiguration").Int(handle).Ptr(params);
+    zqjournal::Line("ZqGetConfiguration", ZQJOURNAL_CALLER()).Int(handle).Ptr(params);
     return With(handle, [&](Controller& c) { return c.GetConfiguration(params); });
 }
 
 ZQEXPORT int __stdcall ZqGetConfigurationEx(short handle, ControllerConfig* config) {
-    zqjournal::Line("ZqGetConfigurationEx").Int(handle).Ptr(config);
+    zqjournal::Line("ZqGetConfigurationEx", ZQJOURNAL_CALLER()).Int(handle).Ptr(config);
     return With(handle, [&](Controller& c) { return c.GetConfigurationEx(config); });
 }
 
 ZQEXPORT int __stdcall ZqGetAxisConfiguration(short handle, unsigned short axis, AxisConfig* config) {
-    zqjournal::Line("ZqGetAxisConfiguration").Int(handle).Int(axis).Ptr(config);
+    zqjournal::Line("ZqGetAxisConfiguration", ZQJOURNAL_CALLER()).Int(handle).Int(axis).Ptr(config);
     return With(handle, [&](Controller& c) { return c.GetAxisConfiguration(axis, config); });
 }
 
 ZQEXPORT int __stdcall ZqGetStatus(short handle, unsigned short axis) {
-    zqjournal::Line("ZqGetStatus").Int(handle).Int(axis);
+    zqjournal::Line("ZqGetStatus", ZQJOURNAL_CALLER()).Int(handle).Int(axis);
     return With(handle, [&](Controller& c) { return c.GetStatus(axis); });
 }
 
 ZQEXPORT int __stdcall ZqDecodeStatus(short handle, int status, int flag) {
-    zqjournal::Line("ZqDecodeStatus").Int(handle).Int(status).Int(flag);
+    zqjournal::Line("ZqDecodeStatus", ZQJOURNAL_CALLER()).Int(handle).Int(status).Int(flag);
     return With(handle, [&](Controller& c) { return c.DecodeStatus(status, flag); });
 }
 
@@ -276,22 +276,22 @@ ZQEXPORT int __stdcall ZqDecodeStatus(short handle, int status, int flag) {
 
 #define GET_DOUBLE(name, what)                                                              \
     ZQEXPORT int __stdcall name(short handle, unsigned short axis, double* value) {         \
-        zqjournal::Line(#name).Int(handle).Int(axis).Ptr(value);                             \
+        zqjournal::Line(#name, ZQJOURNAL_CALLER()).Int(handle).Int(axis).Ptr(value);                             \
         return With(handle, [&](Controller& c) { return c.Get(axis, Controller::what, value); }); \
     }
 #define SET_DOUBLE(name, what)                                                              \
     ZQEXPORT int __stdcall name(short handle, unsigned short axis, double value) {          \
-        zqjournal::Line(#name).Int(handle).Int(axis).Double(value);                          \
+        zqjournal::Line(#name, ZQJOURNAL_CALLER()).Int(handle).Int(axis).Double(value);                          \
         return With(handle, [&](Controller& c) { return c.Set(axis, Controller::what, value); }); \
     }
 #define GET_INT(name, what)                                                                 \
     ZQEXPORT int __stdcall name(short handle, unsigned short axis, int* value) {            \
-        zqjournal::Line(#name).Int(handle).Int(axis).Ptr(value);                             \
+        zqjournal::Line(#name, ZQJOURNAL_CALLER()).Int(handle).Int(axis).Ptr(value);                             \
         return With(handle, [&](Controller& c) { return c.GetInt(axis, Controller::what, value); }); \
     }
 #define SET_INT(name, what)                                                                 \
     ZQEXPORT int __stdcall name(short handle, unsigned short axis, int value) {             \
-        zqjournal::Line(#name).Int(handle).Int(axis).Int(value);                             \
+        zqjournal::Line(#name, ZQJOURNAL_CALLER()).Int(handle).Int(axis).Int(value);                             \
         return With(handle, [&](Controller& c) { return c.SetInt(axis, Controller::what, value); }); \
     }
 
@@ -325,7 +325,7 @@ GET_INT(ZqGetOperatingMode, kOperatingMode)
 
 #define RECORD(name, type, method)                                                          \
     ZQEXPORT int __stdcall name(short handle, unsigned short axis, type* record) {          \
-        zqjournal::Line(#name).Int(handle).Int(axis).Ptr(record);                            \
+        zqjournal::Line(#name, ZQJOURNAL_CALLER()).Int(handle).Int(axis).Ptr(record);                            \
         return With(handle, [&](Controller& c) { return c.method(axis, record); });          \
     }
 
@@ -339,49 +339,49 @@ RECORD(ZqSetFilterConfig, FilterConfig, SetFilter)
 // ---- motor and motion ---------------------------------------------------------
 
 ZQEXPORT int __stdcall ZqSetOperatingMode(short handle, unsigned short axis, int zero, int mode) {
-    zqjournal::Line("ZqSetOperatingMode").Int(handle).Int(axis).Int(zero).Int(mode);
+    zqjournal::Line("ZqSetOperatingMode", ZQJOURNAL_CALLER()).Int(handle).Int(axis).Int(zero).Int(mode);
     return With(handle, [&](Controller& c) { return c.SetOperatingMode(axis, zero, mode); });
 }
 
 ZQEXPORT int __stdcall ZqEnableAxis(short handle, unsigned short axis, int state) {
-    zqjournal::Line("ZqEnableAxis").Int(handle).Int(axis).Int(state);
+    zqjournal::Line("ZqEnableAxis", ZQJOURNAL_CALLER()).Int(handle).Int(axis).Int(state);
     return With(handle, [&](Controller& c) { return c.EnableAxis(axis, state); });
 }
 
 ZQEXPORT int __stdcall ZqMoveRelative(short handle, unsigned short axis, double distance) {
-    zqjournal::Line("ZqMoveRelative").Int(handle).Int(axis).Double(distance);
+    zqjournal::Line("ZqMoveRelative", ZQJOURNAL_CALLER()).Int(handle).Int(axis).Double(distance);
     return With(handle, [&](Controller& c) { return c.MoveRelative(axis, distance); });
 }
 
 ZQEXPORT int __stdcall ZqMoveAbsolute(short handle, unsigned short axis, double position) {
-    zqjournal::Line("ZqMoveAbsolute").Int(handle).Int(axis).Double(position);
+    zqjournal::Line("ZqMoveAbsolute", ZQJOURNAL_CALLER()).Int(handle).Int(axis).Double(position);
     return With(handle, [&](Controller& c) { return c.MoveAbsolute(axis, position); });
 }
 
 ZQEXPORT int __stdcall ZqStop(short handle, unsigned short axis) {
-    zqjournal::Line("ZqStop").Int(handle).Int(axis);
+    zqjournal::Line("ZqStop", ZQJOURNAL_CALLER()).Int(handle).Int(axis);
     return With(handle, [&](Controller& c) { return c.Stop(axis); });
 }
 
 ZQEXPORT int __stdcall ZqAbort(short handle) {
-    zqjournal::Line("ZqAbort").Int(handle);
+    zqjournal::Line("ZqAbort", ZQJOURNAL_CALLER()).Int(handle);
     return With(handle, [&](Controller& c) { return c.Abort(); });
 }
 
 ZQEXPORT int __stdcall ZqIsAtTarget(short handle, unsigned short axis) {
-    zqjournal::Line("ZqIsAtTarget").Int(handle).Int(axis);
+    zqjournal::Line("ZqIsAtTarget", ZQJOURNAL_CALLER()).Int(handle).Int(axis);
     return With(handle, [&](Controller& c) { return c.IsAtTarget(axis); });
 }
 
 ZQEXPORT int __stdcall ZqIsStopped(short handle, unsigned short axis) {
-    zqjournal::Line("ZqIsStopped").Int(handle).Int(axis);
+    zqjournal::Line("ZqIsStopped", ZQJOURNAL_CALLER()).Int(handle).Int(axis);
     return With(handle, [&](Controller& c) { return c.IsStopped(axis); });
 }
 
 // Outside a command block the wait blocks the caller in real time (at most
 // ten seconds) until the axis's trajectory has ended, then dwells.
 ZQEXPORT int __stdcall ZqWaitForStop(short handle, unsigned short axis, double dwell) {
-    zqjournal::Line("ZqWaitForStop").Int(handle).Int(axis).Double(dwell);
+    zqjournal::Line("ZqWaitForStop", ZQJOURNAL_CALLER()).Int(handle).Int(axis).Double(dwell);
     int r = zqsim::PollUntilDone([&] { return With(handle, [&](Controller& c) { return c.WaitForStop(axis, dwell); }); },
                                  [] { return ClockNs(); }, [] { Sleep(5); }, kWaitLimitNs);
     if (r != 0) return r;
@@ -391,7 +391,7 @@ ZQEXPORT int __stdcall ZqWaitForStop(short handle, unsigned short axis, double d
 }
 
 ZQEXPORT int __stdcall ZqBlockBegin(short handle, int mode, int reserved) {
-    zqjournal::Line("ZqBlockBegin").Int(handle).Int(mode).Int(reserved);
+    zqjournal::Line("ZqBlockBegin", ZQJOURNAL_CALLER()).Int(handle).Int(mode).Int(reserved);
     return With(handle, [&](Controller& c) {
         int r = c.BlockBegin(mode, reserved);
         if (r == 0) Lib().block_owners[Lib().handles.at(handle)] = handle;
@@ -400,51 +400,51 @@ ZQEXPORT int __stdcall ZqBlockBegin(short handle, int mode, int reserved) {
 }
 
 ZQEXPORT int __stdcall ZqBlockEnd(short handle, int* task) {
-    zqjournal::Line("ZqBlockEnd").Int(handle).Ptr(task);
+    zqjournal::Line("ZqBlockEnd", ZQJOURNAL_CALLER()).Int(handle).Ptr(task);
     return With(handle, [&](Controller& c) { return c.BlockEnd(task); });
 }
 
 ZQEXPORT int __stdcall ZqCancelTask(short handle, int task) {
-    zqjournal::Line("ZqCancelTask").Int(handle).Int(task);
+    zqjournal::Line("ZqCancelTask", ZQJOURNAL_CALLER()).Int(handle).Int(task);
     return With(handle, [&](Controller& c) { return c.CancelTask(task); });
 }
 
 ZQEXPORT int __stdcall ZqCaptureData(short handle, unsigned short axis, int points, double period, double delay) {
-    zqjournal::Line("ZqCaptureData").Int(handle).Int(axis).Int(points).Double(period).Double(delay);
+    zqjournal::Line("ZqCaptureData", ZQJOURNAL_CALLER()).Int(handle).Int(axis).Int(points).Double(period).Double(delay);
     return With(handle, [&](Controller& c) { return c.CaptureData(axis, points, period, delay); });
 }
 
 ZQEXPORT int __stdcall ZqEnableGearing(short handle, unsigned short slave, unsigned short master, double ratio,
                                        int state) {
-    zqjournal::Line("ZqEnableGearing").Int(handle).Int(slave).Int(master).Double(ratio).Int(state);
+    zqjournal::Line("ZqEnableGearing", ZQJOURNAL_CALLER()).Int(handle).Int(slave).Int(master).Double(ratio).Int(state);
     return With(handle, [&](Controller& c) { return c.EnableGearing(slave, master, ratio, state); });
 }
 
 ZQEXPORT int __stdcall ZqSetRegister(short handle, int reg, void* value, int type) {
-    zqjournal::Line("ZqSetRegister").Int(handle).Int(reg).Ptr(value).Int(type);
+    zqjournal::Line("ZqSetRegister", ZQJOURNAL_CALLER()).Int(handle).Int(reg).Ptr(value).Int(type);
     return With(handle, [&](Controller& c) { return c.SetRegister(reg, value, type); });
 }
 
 ZQEXPORT int __stdcall ZqGetRegister(short handle, int reg, void* value, int type) {
-    zqjournal::Line("ZqGetRegister").Int(handle).Int(reg).Ptr(value).Int(type);
+    zqjournal::Line("ZqGetRegister", ZQJOURNAL_CALLER()).Int(handle).Int(reg).Ptr(value).Int(type);
     return With(handle, [&](Controller& c) { return c.GetRegister(reg, value, type); });
 }
 
 ZQEXPORT int __stdcall qlxcmdex(short handle, unsigned short axis, int opcode, void* argument, int type) {
-    zqjournal::Line("qlxcmdex").Int(handle).Int(axis).Int(opcode).Ptr(argument).Int(type);
+    zqjournal::Line("qlxcmdex", ZQJOURNAL_CALLER()).Int(handle).Int(axis).Int(opcode).Ptr(argument).Int(type);
     return With(handle, [&](Controller& c) { return c.Command(axis, opcode, argument, type); });
 }
 
 ZQEXPORT int __stdcall ZqGetCaptureData(short handle, unsigned short axis, int type, int first, int count,
                                         double* values) {
-    zqjournal::Line("ZqGetCaptureData").Int(handle).Int(axis).Int(type).Int(first).Int(count).Ptr(values);
+    zqjournal::Line("ZqGetCaptureData", ZQJOURNAL_CALLER()).Int(handle).Int(axis).Int(type).Int(first).Int(count).Ptr(values);
     return With(handle, [&](Controller& c) { return c.GetCaptureData(axis, type, first, count, values); });
 }
 
 // ---- names the simulation cannot honour -------------------------------------------
 
 #define UNSUPPORTED(name, ...) \
-    ZQEXPORT int __stdcall name(__VA_ARGS__) { zqjournal::Line(#name); return zqsim::kErrNotSupported; }
+    ZQEXPORT int __stdcall name(__VA_ARGS__) { zqjournal::Line(#name, ZQJOURNAL_CALLER()); return zqsim::kErrNotSupported; }
 
 #include "unsupported.inc"
 

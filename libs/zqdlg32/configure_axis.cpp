@@ -1,11 +1,14 @@
 // Axis Setup dialog: motion record, profile, update rate and the servo loop's
 // following-error limit, integration limit, velocity gain and derivative
 // sample period of one axis, written through the API library on OK.
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "api.h"
+#include "libs/common/sim_limits.h"
 #include "axis_form.h"
 #include "dialog_util.h"
 #include "dialogs.h"
@@ -33,18 +36,26 @@ struct NumberField {
     int id;
     const char* name;
     NumberRule rule;
+    double least;  // what the controller accepts, in the unit the field shows
+    double most;
 };
 
 constexpr NumberField kFields[] = {
-    {IDC_VELOCITY, "velocity", NumberRule::Positive},
-    {IDC_ACCELERATION, "acceleration", NumberRule::Positive},
-    {IDC_DECELERATION, "deceleration", NumberRule::Positive},
-    {IDC_TORQUE_LIMIT, "torque limit", NumberRule::NonNegative},
-    {IDC_FOLLOWING_ERROR, "following error limit", NumberRule::NonNegative},
-    {IDC_INTEGRATION_LIMIT, "integration limit", NumberRule::NonNegative},
-    {IDC_VELOCITY_GAIN, "velocity gain", NumberRule::NonNegative},
-    {IDC_SAMPLE_PERIOD, "derivative sample period", NumberRule::Positive},
+    {IDC_VELOCITY, "velocity", NumberRule::Positive, zqlimits::kMinMotion, zqlimits::kMaxMotion},
+    {IDC_ACCELERATION, "acceleration", NumberRule::Positive, zqlimits::kMinMotion, zqlimits::kMaxMotion},
+    {IDC_DECELERATION, "deceleration", NumberRule::Positive, zqlimits::kMinMotion, zqlimits::kMaxMotion},
+    {IDC_TORQUE_LIMIT, "torque limit", NumberRule::NonNegative, 0, zqlimits::kMaxOutput},
+    {IDC_FOLLOWING_ERROR, "following error limit", NumberRule::NonNegative, 0, HUGE_VAL},
+    {IDC_INTEGRATION_LIMIT, "integration limit", NumberRule::NonNegative, 0, zqlimits::kMaxOutput},
+    {IDC_VELOCITY_GAIN, "velocity gain", NumberRule::NonNegative, 0, zqlimits::kMaxGain},
+    {IDC_SAMPLE_PERIOD, "derivative sample period", NumberRule::Positive, 0, zqlimits::kMaxDerivativePeriod * 1000.0},
 };
+
+// What OK writes, in order, as a refused write names them.
+constexpr char kMotionPart[] = "the velocity, acceleration, deceleration, torque limit and update rate";
+constexpr char kProfilePart[] = "the profile";
+constexpr char kFilterPart[] =
+    "the following error limit, integration limit, velocity gain and derivative sample period";
 
 // The value a field shows, in the unit it shows it in.
 double FieldValue(const AxisSetup& s, int id) {
@@ -122,19 +133,22 @@ void OnInitDialog(HWND dialog, AxisSetup& s) {
     CenterOnOwner(dialog);
 }
 
-// Checks every field, then writes motion record, profile and filter record.
+// Checks every field against what the controller accepts, then writes motion
+// record, profile and filter record; a write the controller still refuses is
+// reported with what was written before it.
 bool OnOk(HWND dialog, AxisSetup& s) {
     const Api* api = GetApi();
     MotionConfig motion{};
     FilterConfig filter{};
     int r = api->GetMotionConfig(s.handle, s.axis, &motion);
     if (r == 0) r = api->GetFilterConfig(s.handle, s.axis, &filter);
+    size_t written = 0;
     if (r == 0) {
         for (const NumberField& f : kFields) {
             std::string text = GetItemText(dialog, f.id);
             double value = FieldValue(s, f.id);
             if (text != s.shown[f.id]) {
-                std::string message = CheckNumber(text, f.name, f.rule, value);
+                std::string message = CheckNumber(text, f.name, f.rule, value, f.least, f.most);
                 if (!message.empty()) {
                     MessageBoxA(dialog, message.c_str(), kCaption, MB_OK | MB_ICONEXCLAMATION);
                     FocusItem(dialog, f.id);
@@ -150,11 +164,17 @@ bool OnOk(HWND dialog, AxisSetup& s) {
         motion.UpdateRate = static_cast<int16_t>(SelectedComboCode(GetDlgItem(dialog, IDC_UPDATE_RATE), motion.UpdateRate));
         r = api->SetMotionConfig(s.handle, s.axis, &motion);
     }
-    if (r == 0 && s.profileKnown) r = api->SetProfile(s.handle, s.axis, SelectedComboCode(GetDlgItem(dialog, IDC_PROFILE), s.profile));
+    if (r == 0) ++written;
+    if (r == 0 && s.profileKnown) {
+        r = api->SetProfile(s.handle, s.axis, SelectedComboCode(GetDlgItem(dialog, IDC_PROFILE), s.profile));
+        if (r == 0) ++written;
+    }
     if (r == 0) r = api->SetFilterConfig(s.handle, s.axis, &filter);
     if (r != 0) {
-        ShowControllerError(dialog, "The settings of axis " + std::to_string(s.axis) +
-                                        " could not be written to the controller.", r, kCaption);
+        std::vector<std::string> parts = {kMotionPart};
+        if (s.profileKnown) parts.push_back(kProfilePart);
+        parts.push_back(kFilterPart);
+        ShowControllerError(dialog, WriteFailureText(s.axis, parts, written), r, kCaption);
         return false;
     }
     return true;

@@ -60,10 +60,10 @@ std::string Printable(std::string_view line) {
 }
 
 void ShowLineError(HWND owner, const char* fileName, size_t lineNumber, std::string_view line,
-                   const std::string& reason) {
+                   const std::string& reason, const std::string& undo) {
     std::string text = "The command file\n" + std::string(fileName) + "\ncould not be downloaded completely.\n\n" +
                        "Line " + std::to_string(lineNumber) + ":  " + Printable(line) + "\n\n" + reason +
-                       "\n\nThe lines before it were sent to the controller.";
+                       "\n\n" + undo + "The lines before it were sent to the controller.";
     MessageBoxA(owner, text.c_str(), kCaption, MB_OK | MB_ICONERROR);
 }
 
@@ -116,6 +116,82 @@ int Apply(const Api& api, short handle, const zpcl::Statement& s, std::string& w
     return r;
 }
 
+// The settings of one axis as they were before a line touched them.
+struct AxisBefore {
+    unsigned short axis;
+    MotionConfig motion;
+    FilterConfig filter;
+    double gain;
+    bool hasGain;  // a stepper axis has no loop gain to read or write
+};
+
+// Reads the settings of every axis the statements touch; 0 or the error code.
+int SaveAxes(const Api& api, short handle, const std::vector<zpcl::Statement>& statements,
+             std::vector<AxisBefore>& saved) {
+    for (const zpcl::Statement& s : statements) {
+        auto axis = static_cast<unsigned short>(s.axis);
+        bool known = false;
+        for (const AxisBefore& a : saved) known = known || a.axis == axis;
+        if (known) continue;
+        AxisBefore a{axis, {}, {}, 0.0, false};
+        int r = api.GetMotionConfig(handle, axis, &a.motion);
+        if (r == 0) r = api.GetFilterConfig(handle, axis, &a.filter);
+        if (r != 0) return r;
+        a.hasGain = api.GetGain(handle, axis, &a.gain) == 0;
+        saved.push_back(a);
+    }
+    return 0;
+}
+
+// Writes the saved settings back; 0 or the first error code.
+int RestoreAxes(const Api& api, short handle, const std::vector<AxisBefore>& saved) {
+    int first = 0;
+    for (auto it = saved.rbegin(); it != saved.rend(); ++it) {
+        AxisBefore a = *it;
+        int r = api.SetMotionConfig(handle, a.axis, &a.motion);
+        if (first == 0) first = r;
+        r = api.SetFilterConfig(handle, a.axis, &a.filter);
+        if (first == 0) first = r;
+        if (a.hasGain) r = api.SetGain(handle, a.axis, a.gain);
+        if (first == 0) first = r;
+    }
+    return first;
+}
+
+// Applies the statements of one line, all or none: an axis the controller does
+// not have is found before anything is sent, and when the controller refuses a
+// statement, the settings the earlier ones changed are written back. Fills why
+// and undo (what became of the line) when it fails.
+bool ApplyLine(const Api& api, short handle, int axes, const std::vector<zpcl::Statement>& statements,
+               std::string& why, std::string& undo) {
+    for (const zpcl::Statement& s : statements) {
+        if (static_cast<int>(s.axis) > axes) {
+            why = "The controller has no axis " + std::to_string(s.axis) + ".";
+            undo = "Nothing of this line was applied. ";
+            return false;
+        }
+    }
+    std::vector<AxisBefore> saved;
+    if (int r = SaveAxes(api, handle, statements, saved)) {
+        why = "The settings of the axes it changes cannot be read: " + ErrorText(r);
+        undo = "Nothing of this line was applied. ";
+        return false;
+    }
+    for (size_t i = 0; i < statements.size(); ++i) {
+        const zpcl::Statement& s = statements[i];
+        int r = Apply(api, handle, s, why);
+        if (r == 0) continue;
+        if (why.empty())
+            why = std::string("The controller refused ") + zpcl::CommandName(s.command) + ": " + ErrorText(r);
+        int back = i == 0 ? 0 : RestoreAxes(api, handle, saved);
+        undo = back == 0 ? "Nothing of this line was applied. "
+                         : "The statements before it on its line could not be taken back (" + ErrorText(back) +
+                               "): check the settings of its axes. ";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int DownloadCommandFile(HWND owner, short handle, const char* fileName) {
@@ -151,21 +227,11 @@ int DownloadCommandFile(HWND owner, short handle, const char* fileName) {
             why[0] = static_cast<char>(why[0] - 'a' + 'A');
             why += " (column " + std::to_string(parsed.column) + ").";
         }
-        for (const zpcl::Statement& s : parsed.statements) {
-            if (static_cast<int>(s.axis) > controller.NumberAxes) {
-                why = "The controller has no axis " + std::to_string(s.axis) + ".";
-                break;
-            }
-            int r = Apply(*api, static_cast<short>(handle), s, why);
-            if (r != 0) {
-                if (why.empty())
-                    why = std::string("The controller refused ") + zpcl::CommandName(s.command) + ": " + ErrorText(r);
-                break;
-            }
-        }
+        std::string undo = "Nothing of this line was applied. ";
+        if (why.empty()) ApplyLine(*api, handle, controller.NumberAxes, parsed.statements, why, undo);
         if (!why.empty()) {
             SetCursor(previous);
-            ShowLineError(owner, fileName, i + 1, lines[i], why);
+            ShowLineError(owner, fileName, i + 1, lines[i], why, undo);
             return kDlgErrCommandLine;
         }
     }

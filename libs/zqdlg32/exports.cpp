@@ -43,38 +43,33 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 }
 
 ZQEXPORT int __stdcall ZQDLG_Initialize(void) {
-    zqjournal::Line("ZQDLG_Initialize");
+    zqjournal::Line("ZQDLG_Initialize", ZQJOURNAL_CALLER());
     return RegisterControlClasses(Instance()) ? kDlgOk : kDlgErrBadArgument;
 }
 
 ZQEXPORT int __stdcall ZQDLG_SelectController(HWND owner, int current, int reserved1, int reserved2) {
-    zqjournal::Line("ZQDLG_SelectController").Window(owner).Int(current).Int(reserved1).Int(reserved2);
-    zqjournal::Nested nested;  // the controller calls made for it
+    zqjournal::Line("ZQDLG_SelectController", ZQJOURNAL_CALLER()).Window(owner).Int(current).Int(reserved1).Int(reserved2);
     return RunSelectController(owner, current);
 }
 
 ZQEXPORT int __stdcall ZQDLG_ConfigureAxis(HWND owner, short handle, unsigned short axis, int reserved1,
                                            int reserved2) {
-    zqjournal::Line("ZQDLG_ConfigureAxis").Window(owner).Int(handle).Int(axis).Int(reserved1).Int(reserved2);
-    zqjournal::Nested nested;  // the controller calls made for it
+    zqjournal::Line("ZQDLG_ConfigureAxis", ZQJOURNAL_CALLER()).Window(owner).Int(handle).Int(axis).Int(reserved1).Int(reserved2);
     return RunConfigureAxis(owner, handle, axis);
 }
 
 ZQEXPORT int __stdcall ZQDLG_Scaling(HWND owner, short handle, unsigned short axis, int mode, int reserved) {
-    zqjournal::Line("ZQDLG_Scaling").Window(owner).Int(handle).Int(axis).Int(mode).Int(reserved);
-    zqjournal::Nested nested;  // the controller calls made for it
+    zqjournal::Line("ZQDLG_Scaling", ZQJOURNAL_CALLER()).Window(owner).Int(handle).Int(axis).Int(mode).Int(reserved);
     return RunScaling(owner, handle, axis, mode);
 }
 
 ZQEXPORT int __stdcall ZQDLG_RestoreAxis(short handle, int axis, int opening, int reserved) {
-    zqjournal::Line("ZQDLG_RestoreAxis").Int(handle).Int(axis).Int(opening).Int(reserved);
-    zqjournal::Nested nested;  // the controller calls made for it
+    zqjournal::Line("ZQDLG_RestoreAxis", ZQJOURNAL_CALLER()).Int(handle).Int(axis).Int(opening).Int(reserved);
     return RestoreAxisSettings(handle, axis);
 }
 
 ZQEXPORT int __stdcall ZQDLG_SaveAxis(short handle, int axis, int reserved1, int reserved2) {
-    zqjournal::Line("ZQDLG_SaveAxis").Int(handle).Int(axis).Int(reserved1).Int(reserved2);
-    zqjournal::Nested nested;  // the controller calls made for it
+    zqjournal::Line("ZQDLG_SaveAxis", ZQJOURNAL_CALLER()).Int(handle).Int(axis).Int(reserved1).Int(reserved2);
     int r = SaveAxisSettings(handle, axis);
     // Settings that could not be stored would be lost without a word.
     if (r == kDlgErrRegistry)
@@ -84,46 +79,43 @@ ZQEXPORT int __stdcall ZQDLG_SaveAxis(short handle, int axis, int reserved1, int
 }
 
 ZQEXPORT int __stdcall ZQDLG_DownloadFile(HWND owner, short handle, int reserved, const char* file) {
-    zqjournal::Line("ZQDLG_DownloadFile").Window(owner).Int(handle).Int(reserved).Str(file);
-    zqjournal::Nested nested;  // the controller calls made for it
+    zqjournal::Line("ZQDLG_DownloadFile", ZQJOURNAL_CALLER()).Window(owner).Int(handle).Int(reserved).Str(file);
     return DownloadCommandFile(owner, handle, file);
 }
 
 ZQEXPORT int __stdcall ZQDLG_CommandFileExt(int type, int form, char* buffer, int size) {
-    zqjournal::Line("ZQDLG_CommandFileExt").Int(type).Int(form).Ptr(buffer).Int(size);
+    zqjournal::Line("ZQDLG_CommandFileExt", ZQJOURNAL_CALLER()).Int(type).Int(form).Ptr(buffer).Int(size);
     int r = FillText(CommandFileExtension(type), buffer, size);
     return r == 0 && !ControllerDescription(type, kDescShort) ? kDlgErrUnknownType : r;
 }
 
 ZQEXPORT int __stdcall ZQDLG_ControllerDescEx(int type, int form, char* buffer, int size) {
-    zqjournal::Line("ZQDLG_ControllerDescEx").Int(type).Int(form).Ptr(buffer).Int(size);
+    zqjournal::Line("ZQDLG_ControllerDescEx", ZQJOURNAL_CALLER()).Int(type).Int(form).Ptr(buffer).Int(size);
     return FillDescription(ControllerDescription(type, form), buffer, size);
 }
 
 ZQEXPORT int __stdcall ZQDLG_ModuleDescEx(int type, int form, char* buffer, int size) {
-    zqjournal::Line("ZQDLG_ModuleDescEx").Int(type).Int(form).Ptr(buffer).Int(size);
+    zqjournal::Line("ZQDLG_ModuleDescEx", ZQJOURNAL_CALLER()).Int(type).Int(form).Ptr(buffer).Int(size);
     return FillDescription(ModuleDescription(type, form), buffer, size);
 }
 
 ZQEXPORT int __stdcall ZQDLG_ControllerDesc(int type, char* buffer, int size) {
-    zqjournal::Line("ZQDLG_ControllerDesc").Int(type).Ptr(buffer).Int(size);
+    zqjournal::Line("ZQDLG_ControllerDesc", ZQJOURNAL_CALLER()).Int(type).Ptr(buffer).Int(size);
     return FillDescription(ControllerDescription(type, kDescLong), buffer, size);
 }
 
 ZQEXPORT int __stdcall ZQDLG_ModuleDesc(int type, char* buffer, int size) {
-    zqjournal::Line("ZQDLG_ModuleDesc").Int(type).Ptr(buffer).Int(size);
+    zqjournal::Line("ZQDLG_ModuleDesc", ZQJOURNAL_CALLER()).Int(type).Ptr(buffer).Int(size);
     return FillDescription(ModuleDescription(type, kDescLong), buffer, size);
 }
 
 ZQEXPORT int __stdcall ZQDLG_AboutBox(HWND owner, const char* program, int reserved) {
-    zqjournal::Line("ZQDLG_AboutBox").Window(owner).Str(program).Int(reserved);
-    zqjournal::Nested nested;  // the controller calls made for it
+    zqjournal::Line("ZQDLG_AboutBox", ZQJOURNAL_CALLER()).Window(owner).Str(program).Int(reserved);
     return RunAboutBox(owner, program);
 }
 
 ZQEXPORT int __stdcall ZQDLG_ListControllers(int* ids, int capacity) {
-    zqjournal::Line("ZQDLG_ListControllers").Ptr(ids).Int(capacity);
-    zqjournal::Nested nested;  // the controller calls made for it
+    zqjournal::Line("ZQDLG_ListControllers", ZQJOURNAL_CALLER()).Ptr(ids).Int(capacity);
     if (capacity < 0 || (!ids && capacity > 0)) return kDlgErrBadArgument;
     std::vector<ControllerEntry> found = FindControllers();
     for (size_t i = 0; i < found.size() && static_cast<int>(i) < capacity; ++i) ids[i] = found[i].id;
@@ -131,8 +123,7 @@ ZQEXPORT int __stdcall ZQDLG_ListControllers(int* ids, int capacity) {
 }
 
 ZQEXPORT int __stdcall ZQDLG_ControllerInfo(int id, int* type, int* axes, char* description, int size) {
-    zqjournal::Line("ZQDLG_ControllerInfo").Int(id).Ptr(type).Ptr(axes).Ptr(description).Int(size);
-    zqjournal::Nested nested;  // the controller calls made for it
+    zqjournal::Line("ZQDLG_ControllerInfo", ZQJOURNAL_CALLER()).Int(id).Ptr(type).Ptr(axes).Ptr(description).Int(size);
     if (description && size > 0) description[0] = '\0';
     ControllerEntry entry;
     int r = ProbeController(id, entry);
@@ -144,11 +135,11 @@ ZQEXPORT int __stdcall ZQDLG_ControllerInfo(int id, int* type, int* axes, char* 
 }
 
 ZQEXPORT int __stdcall ZQDLG_SaveDigitalIO(short handle, int reserved1, int reserved2, int reserved3) {
-    zqjournal::Line("ZQDLG_SaveDigitalIO").Int(handle).Int(reserved1).Int(reserved2).Int(reserved3);
+    zqjournal::Line("ZQDLG_SaveDigitalIO", ZQJOURNAL_CALLER()).Int(handle).Int(reserved1).Int(reserved2).Int(reserved3);
     return kDlgErrNoDigitalIO;
 }
 
 ZQEXPORT int __stdcall ZQDLG_RestoreDigitalIO(short handle, int reserved1, int reserved2, int reserved3) {
-    zqjournal::Line("ZQDLG_RestoreDigitalIO").Int(handle).Int(reserved1).Int(reserved2).Int(reserved3);
+    zqjournal::Line("ZQDLG_RestoreDigitalIO", ZQJOURNAL_CALLER()).Int(handle).Int(reserved1).Int(reserved2).Int(reserved3);
     return kDlgErrNoDigitalIO;
 }

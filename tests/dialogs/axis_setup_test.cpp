@@ -141,6 +141,12 @@ TEST_F(AxisSetupTest, BadInputIsNamedAndTheDialogStaysOpen) {
         {IDC_TORQUE_LIMIT, "-1", "Please enter a number of 0 or more for the torque limit."},
         {IDC_VELOCITY_GAIN, "1e999", "Please enter a number of 0 or more for the velocity gain."},
         {IDC_SAMPLE_PERIOD, "", "Please enter a number greater than 0 for the derivative sample period."},
+        // Numbers the controller would refuse are named before anything is written.
+        {IDC_SAMPLE_PERIOD, "2000",
+         "Please enter a number greater than 0 and no more than 1000 for the derivative sample period."},
+        {IDC_VELOCITY, "1e-9", "Please enter a number from 0.000001 to 1e+15 for the velocity."},
+        {IDC_INTEGRATION_LIMIT, "2e12", "Please enter a number from 0 to 1000000000000 for the integration limit."},
+        {IDC_VELOCITY_GAIN, "1e10", "Please enter a number from 0 to 1000000000 for the velocity gain."},
     };
     for (const Case& c : cases) {
         responder.ClearRecords();
@@ -168,6 +174,28 @@ TEST_F(AxisSetupTest, BadInputIsNamedAndTheDialogStaysOpen) {
         EXPECT_TRUE(Setters(journal.Since()).empty()) << "nothing is written while a field is wrong";
         EXPECT_EQ(Motion().Deceleration, 30000);
     }
+}
+
+TEST_F(AxisSetupTest, AWriteTheControllerRefusesIsReportedWithWhatWasWritten) {
+    short second = Api().Open(0, 2, "");
+    ASSERT_GT(second, 0);
+    bool stillOpen = false;
+    responder.Handle([&](HWND dialog) {
+        SetItemText(dialog, IDC_VELOCITY, "2500");
+        Api().Close(second);  // the controller goes away while the dialog is open
+        SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+        stillOpen = IsWindow(dialog) != FALSE;
+        PressButton(dialog, IDCANCEL);
+    });
+    responder.Press(IDOK);
+    EXPECT_EQ(Dlg().ConfigureAxis(owner.Handle(), second, 1, 0, 0), kDlgCancelled);
+    ASSERT_EQ(responder.Records().size(), 2u);
+    EXPECT_EQ(responder.Records()[1].text.rfind(
+                  "The settings of axis 1 could not be written to the controller. Nothing was changed.\n\n", 0),
+              0u)
+        << responder.Records()[1].text;
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(Motion().Velocity, 1000);
 }
 
 TEST_F(AxisSetupTest, UnreadableAxisIsReportedWithoutADialog) {

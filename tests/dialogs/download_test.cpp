@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <tuple>
 
 #include "dialogs_fixture.h"
 #include "journal.h"
@@ -188,6 +189,54 @@ TEST_F(DownloadTest, ABadLineStopsTheDownloadAfterTheLinesBeforeIt) {
         MotionConfig m{};
         Api().GetMotionConfig(h, 1, &m);
         EXPECT_EQ(m.Velocity, 111) << c.line;
+    }
+}
+
+TEST_F(DownloadTest, AFailingStatementAppliesNothingOfItsLine) {
+    struct Case { std::string line; std::string reason; };
+    const Case cases[] = {
+        {"1SG2, 9SI1", "The controller has no axis 9."},            // found before anything is sent
+        {"1SG2, 2SV5, 1SE-5", "The controller refused SE: "},    // refused after two were sent
+        {"1FR3, 1SQ1e300", "The controller refused SQ: "},
+    };
+    OpenController c0(0);
+    short h = c0.Handle();
+    Journal journal("dialogs_download_line");
+    for (const Case& c : cases) {
+        ASSERT_EQ(Api().Reset(h, 0), 0);
+        auto read = [&](unsigned short axis) {
+            MotionConfig m{};
+            FilterConfig f{};
+            double gain = 0;
+            Api().GetMotionConfig(h, axis, &m);
+            Api().GetFilterConfig(h, axis, &f);
+            Api().GetGain(h, axis, &gain);
+            return std::make_tuple(m.Gain, m.Velocity, m.Torque, f.DerivativeSamplePeriod, f.FollowingError, gain);
+        };
+        auto axis2 = read(2);
+        std::string file = WriteTempFile("line.zpc", "1SV111\r\n" + c.line + "\r\n1SV333\r\n");
+        auto axis1 = read(1);
+        responder.ClearRecords();
+        responder.Press(IDOK);
+        journal.Mark();
+        EXPECT_EQ(Dlg().DownloadFile(owner.Handle(), h, 0, file.c_str()), kDlgErrCommandLine) << c.line;
+        ASSERT_EQ(responder.Records().size(), 1u);
+        const std::string& text = responder.Records()[0].text;
+        EXPECT_NE(text.find("Line 2:  " + c.line + "\n\n" + c.reason), std::string::npos) << text;
+        EXPECT_NE(text.find("Nothing of this line was applied. The lines before it were sent to the controller."),
+                  std::string::npos)
+            << text;
+        MotionConfig m{};
+        Api().GetMotionConfig(h, 1, &m);
+        EXPECT_EQ(m.Velocity, 111) << "the line before stays applied";
+        std::get<1>(axis1) = 111;
+        EXPECT_EQ(read(1), axis1) << c.line;
+        EXPECT_EQ(read(2), axis2) << c.line;
+        if (&c == &cases[0]) {
+            int setters = 0;
+            for (const std::string& line : journal.Since()) setters += line.find("ZqSet") != std::string::npos;
+            EXPECT_EQ(setters, 1) << "only the first line's SV is sent";
+        }
     }
 }
 

@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <algorithm>
 #include <functional>
+#include <thread>
 
 #include "dialogs_fixture.h"
 #include "journal.h"
+#include "responder.h"
 
 namespace {
 
@@ -141,6 +144,33 @@ TEST(Exports, ControllerCallsMadeForAnExportAreIndented) {
     journal.Mark();
     OpenController c0(0);
     EXPECT_EQ(journal.Since().at(0), "ZqOpen(0, 2, \"\")") << "the caller's own calls stay at the line start";
+}
+
+TEST(Exports, TheProgramsOwnCallsInsideADialogAreNotIndented) {
+    OpenController c0(0);
+    OwnerWindow owner;
+    Responder responder;
+    Journal journal("dialogs_nested_inside");
+    short h = c0.Handle();
+    responder.Handle([&](HWND dialog) {
+        // Runs from the dialog's message loop, as the program's timer does.
+        double gain = 0;
+        Api().GetGain(h, 1, &gain);
+        std::thread([&] { int profile = 0; Api().GetProfile(h, 2, &profile); }).join();
+        PressButton(dialog, IDCANCEL);
+    });
+    journal.Mark();
+    EXPECT_EQ(Dlg().ConfigureAxis(owner.Handle(), h, 1, 0, 0), kDlgCancelled);
+    std::vector<std::string> lines = journal.Since();
+    std::string hs = std::to_string(h);
+    auto has = [&](const std::string& line) { return std::find(lines.begin(), lines.end(), line) != lines.end(); };
+    EXPECT_TRUE(has("  ZqGetMotionConfig(" + hs + ", 1, &)")) << "the dialog's own reads are indented";
+    EXPECT_TRUE(has("ZqGetGain(" + hs + ", 1, &)")) << "a call of the program's timer";
+    EXPECT_TRUE(has("ZqGetProfile(" + hs + ", 2, &)")) << "a call of another thread";
+    journal.Mark();
+    double gain = 0;
+    Api().GetGain(h, 1, &gain);
+    EXPECT_EQ(journal.Since().at(0), "ZqGetGain(" + hs + ", 1, &)") << "nothing is left over after the dialog";
 }
 
 TEST(Exports, ClosedOrUnknownHandlesGiveErrorCodes) {

@@ -198,6 +198,37 @@ TEST(AxisForm, NumbersMustKeepTheirFieldsRule) {
               "Please enter a number greater than 0 for the velocity.");
 }
 
+TEST(AxisForm, NumbersBeyondTheControllersLimitsNameTheRange) {
+    using zqdlg::NumberRule;
+    struct Case { const char* text; NumberRule rule; double least; double most; const char* message; };
+    const Case cases[] = {
+        {"1000", NumberRule::Positive, 0, 1000, ""},
+        {"1000.5", NumberRule::Positive, 0, 1000, "Please enter a number greater than 0 and no more than 1000 for the x."},
+        {"0", NumberRule::Positive, 0, 1000, "Please enter a number greater than 0 for the x."},
+        {"0.000001", NumberRule::Positive, 1e-6, 1e15, ""},
+        {"1e-7", NumberRule::Positive, 1e-6, 1e15, "Please enter a number from 0.000001 to 1e+15 for the x."},
+        {"2e15", NumberRule::Positive, 1e-6, 1e15, "Please enter a number from 0.000001 to 1e+15 for the x."},
+        {"0", NumberRule::NonNegative, 0, 5, ""},
+        {"6", NumberRule::NonNegative, 0, 5, "Please enter a number from 0 to 5 for the x."},
+    };
+    for (const Case& c : cases) {
+        double value = -1;
+        EXPECT_EQ(zqdlg::CheckNumber(c.text, "x", c.rule, value, c.least, c.most), c.message) << c.text;
+    }
+}
+
+TEST(AxisForm, ARefusedWriteSaysWhatWasWrittenBeforeIt) {
+    const std::vector<std::string> parts = {"the motion settings", "the profile", "the loop settings"};
+    EXPECT_EQ(zqdlg::WriteFailureText(2, parts, 0),
+              "The settings of axis 2 could not be written to the controller. Nothing was changed.");
+    EXPECT_EQ(zqdlg::WriteFailureText(2, parts, 1),
+              "The settings of axis 2 could not all be written to the controller.\n\n"
+              "Written: the motion settings.\nNot written: the profile; the loop settings.");
+    EXPECT_EQ(zqdlg::WriteFailureText(2, parts, 2),
+              "The settings of axis 2 could not all be written to the controller.\n\n"
+              "Written: the motion settings; the profile.\nNot written: the loop settings.");
+}
+
 TEST(AxisForm, UnitsNameLivesInTheScaleRecordsFirstBytes) {
     AxisScale scale{};
     std::memset(&scale, 0x5A, sizeof scale);
