@@ -29,6 +29,8 @@ const HelpTopic kPrinting = {"printing.html", "printing"};
 const HelpTopic kFiles = {"files.html", "test data files"};
 const HelpTopic kControllerDialogs = {"controller-dialogs.html", "controller dialogs"};
 const HelpTopic kMessages = {"messages.html", "messages"};
+const HelpTopic kHistory = {"test-history.html", "test history"};
+const HelpTopic kStepTest = {"step-test.html", "step test"};
 
 // Dialogs and message boxes by caption; a dialog that names its axis after a
 // dash ("Axis Setup - Axis 1") counts under its plain caption. Message boxes
@@ -49,6 +51,9 @@ const CaptionTopic kByCaption[] = {
     {"Scaling Setup", &kControllerDialogs},
     {"About", &kControllerDialogs},
     {"About Loopsmith", &kControllerDialogs},
+    {"Test History", &kHistory},
+    {"Export History", &kHistory},
+    {"Step Test", &kStepTest},
     {"Loopsmith", &kMessages},
     {"Parameter Error", &kMessages},
     {"Warning", &kMessages},

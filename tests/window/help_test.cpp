@@ -16,6 +16,7 @@
 #include "resources/app_ids.h"
 #include "resources/limits_dialog_ids.h"
 #include "responder.h"
+#include "steptest/step_progress.h"
 #include "temp_files.h"
 
 namespace {
@@ -132,6 +133,27 @@ TEST_F(HelpTest, F1OpensTheTopicOfTheWindowItIsPressedIn) {
         app.Command(c.command);
         EXPECT_EQ(Pages(), c.pages) << "command " << c.command << " \"" << caption << "\"";
     }
+}
+
+// The program's modeless windows: the Test History window and the Step Test
+// progress window shown over a long recording.
+TEST_F(HelpTest, F1OpensTheTopicsOfTheModelessWindows) {
+    app.Command(IDM_HISTORY);
+    HWND history = FindWindowA("#32770", "Test History");
+    ASSERT_NE(history, nullptr);
+    SetFocus(GetNextDlgTabItem(history, nullptr, FALSE));
+    PressF1(history);
+    DestroyWindow(history);
+    EXPECT_EQ(Pages(), (std::vector<std::string>{"test-history.html"}));
+
+    g_opened.clear();
+    {
+        StepProgress progress(app.Main(), 10525);
+        ASSERT_NE(progress.DialogWindow(), nullptr);
+        PressF1(progress.DialogWindow());
+        EXPECT_FALSE(progress.StopRequested()) << "F1 is not taken for the Stop button";
+    }
+    EXPECT_EQ(Pages(), (std::vector<std::string>{"step-test.html"}));
 }
 
 TEST_F(HelpTest, PageThatIsNotThereOrCannotBeOpenedSaysWhere) {
