@@ -84,13 +84,28 @@ bool WritePng(const std::string& path, int width, int height, const unsigned cha
     return true;
 }
 
-std::string SaveWindowScreenshot(HWND window, const std::string& name) {
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
-    PumpMessages(200);
+namespace {
+
+// 24-bit RGB rows of a 32-bit top-down DIB section.
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgb;
+    // A picture of one colour only shows nothing of the window.
+    bool Blank() const {
+        for (size_t i = 3; i < rgb.size(); i += 3)
+            if (rgb[i] != rgb[0] || rgb[i + 1] != rgb[1] || rgb[i + 2] != rgb[2]) return false;
+        return true;
+    }
+};
+
+// Takes the picture: from the screen (what the user sees there), or drawn by
+// the window itself into the bitmap (PrintWindow: WM_PRINT with its children).
+Picture Capture(HWND window, bool fromScreen) {
+    Picture picture;
     RECT rc;
     GetWindowRect(window, &rc);
     int w = rc.right - rc.left, h = rc.bottom - rc.top;
-    if (w <= 0 || h <= 0) return {};
+    if (w <= 0 || h <= 0) return picture;
     HDC screen = GetDC(nullptr);
     HDC mem = CreateCompatibleDC(screen);
     BITMAPINFO bi = {};
@@ -102,19 +117,41 @@ std::string SaveWindowScreenshot(HWND window, const std::string& name) {
     void* bits = nullptr;
     HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(mem, dib);
-    BitBlt(mem, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
+    if (fromScreen)
+        BitBlt(mem, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
+    else
+        PrintWindow(window, mem, 0);
     GdiFlush();
-    std::vector<unsigned char> rgb(static_cast<size_t>(w) * h * 3);
+    picture.width = w;
+    picture.height = h;
+    picture.rgb.resize(static_cast<size_t>(w) * h * 3);
     const unsigned char* p = static_cast<const unsigned char*>(bits);
     for (size_t i = 0; i < static_cast<size_t>(w) * h; ++i) {
-        rgb[i * 3] = p[i * 4 + 2];
-        rgb[i * 3 + 1] = p[i * 4 + 1];
-        rgb[i * 3 + 2] = p[i * 4];
+        picture.rgb[i * 3] = p[i * 4 + 2];
+        picture.rgb[i * 3 + 1] = p[i * 4 + 1];
+        picture.rgb[i * 3 + 2] = p[i * 4];
     }
     SelectObject(mem, old);
     DeleteObject(dib);
     DeleteDC(mem);
     ReleaseDC(nullptr, screen);
-    std::string path = ScreenshotDir() + "\\" + name + ".png";
-    return WritePng(path, w, h, rgb.data()) ? path : std::string();
+    return picture;
+}
+
+}  // namespace
+
+std::string SaveWindowScreenshot(HWND window, const std::string& name) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+    PumpMessages(200);
+    std::string dir = ScreenshotDir() + "\\";
+    if (GetEnvironmentVariableA("SHOT_DEBUG", nullptr, 0)) {
+        Picture a = Capture(window, true), b = Capture(window, false);
+        fprintf(stderr, "shot %s: screen blank %d, print blank %d\n", name.c_str(), a.Blank(), b.Blank());
+        WritePng(dir + name + "_screen.png", a.width, a.height, a.rgb.data());
+        WritePng(dir + name + "_print.png", b.width, b.height, b.rgb.data());
+    }
+    Picture picture = Capture(window, true);
+    if (picture.width == 0) return {};
+    std::string path = dir + name + ".png";
+    return WritePng(path, picture.width, picture.height, picture.rgb.data()) ? path : std::string();
 }
