@@ -98,9 +98,8 @@ struct Picture {
     }
 };
 
-// Takes the picture: from the screen (what the user sees there), or drawn by
-// the window itself into the bitmap (PrintWindow: WM_PRINT with its children).
-Picture Capture(HWND window, bool fromScreen) {
+// What the screen shows where the window is.
+Picture Capture(HWND window) {
     Picture picture;
     RECT rc;
     GetWindowRect(window, &rc);
@@ -117,10 +116,7 @@ Picture Capture(HWND window, bool fromScreen) {
     void* bits = nullptr;
     HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(mem, dib);
-    if (fromScreen)
-        BitBlt(mem, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
-    else
-        PrintWindow(window, mem, 0);
+    BitBlt(mem, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
     GdiFlush();
     picture.width = w;
     picture.height = h;
@@ -138,20 +134,37 @@ Picture Capture(HWND window, bool fromScreen) {
     return picture;
 }
 
+// True when the window (or one of its children) is what the screen shows at
+// the window's centre, not a window covering it.
+bool OnTop(HWND window) {
+    RECT rc;
+    GetWindowRect(window, &rc);
+    POINT centre = {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+    HWND at = WindowFromPoint(centre);
+    return at == window || IsChild(window, at);
+}
+
 }  // namespace
 
 std::string SaveWindowScreenshot(HWND window, const std::string& name) {
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
-    PumpMessages(200);
-    std::string dir = ScreenshotDir() + "\\";
-    if (GetEnvironmentVariableA("SHOT_DEBUG", nullptr, 0)) {
-        Picture a = Capture(window, true), b = Capture(window, false);
-        fprintf(stderr, "shot %s: screen blank %d, print blank %d\n", name.c_str(), a.Blank(), b.Blank());
-        WritePng(dir + name + "_screen.png", a.width, a.height, a.rgb.data());
-        WritePng(dir + name + "_print.png", b.width, b.height, b.rgb.data());
+    // A window that was only just shown may not be on the screen yet: Wine hands
+    // it to the X server after ShowWindow returns, and a busy machine maps it
+    // late, so an early reading shows a blank rectangle. The window is raised
+    // (without taking the focus) and repainted, and the screen is read until
+    // the picture shows it (more than one colour, the window on top) and two
+    // readings agree; after about three seconds the last reading is kept.
+    if (!(GetWindowLongA(window, GWL_STYLE) & WS_CHILD))
+        SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    Picture last;
+    for (int attempt = 0; attempt < 30; ++attempt) {
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+        PumpMessages(attempt == 0 ? 200 : 100);
+        Picture now = Capture(window);
+        bool settled = !now.Blank() && OnTop(window) && now.rgb == last.rgb;
+        last = std::move(now);
+        if (settled) break;
     }
-    Picture picture = Capture(window, true);
-    if (picture.width == 0) return {};
-    std::string path = dir + name + ".png";
-    return WritePng(path, picture.width, picture.height, picture.rgb.data()) ? path : std::string();
+    if (last.width == 0) return {};
+    std::string path = ScreenshotDir() + "\\" + name + ".png";
+    return WritePng(path, last.width, last.height, last.rgb.data()) ? path : std::string();
 }
