@@ -28,6 +28,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Quelmont"
 !define MUI_UNICON "${ICON}"
 !define MUI_WELCOMEPAGE_TEXT "This will install Loopsmith ${VERSION}, the servo loop tuning program, with its simulated controller bench and its user guide.$\r$\n$\r$\nYour settings and test history from an earlier version are kept."
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Loopsmith.exe"
+!define MUI_FINISHPAGE_RUN_TEXT "Start Loopsmith"
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\help\index.html"
 !define MUI_FINISHPAGE_SHOWREADME_TEXT "Show the user guide"
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
@@ -36,6 +37,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Quelmont"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
+!define MUI_UNCONFIRMPAGE_TEXT_TOP "Loopsmith will be removed from the following folder. Your settings and test history are kept. Click Uninstall to start."
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
