@@ -32,7 +32,7 @@ TEST(PrintReport, PrintsAPageToTheDefaultPrinter) {
         double t = i * 0.0005;
         double y = 100.0 * (1 - std::exp(-t / 0.03) * std::cos(t / 0.02));
         ChannelFor(s, Channel::Actual, 0)->Append(y);
-        ChannelFor(s, Channel::Optimal, 0)->Append(100.0);
+        ChannelFor(s, Channel::Optimal, 0)->Append(i ? 100.0 : 0.0);  // the step command
         ChannelFor(s, Channel::Error, 0)->Append(y - 100.0);
     }
     s.TestDone = 1;
