@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "app_fixture.h"
+#include "plot/plot_display.h"
 #include "print/print_job.h"
 #include "responder.h"
 
@@ -36,6 +37,7 @@ TEST(PrintReport, PrintsAPageToTheDefaultPrinter) {
         ChannelFor(s, Channel::Error, 0)->Append(y - 100.0);
     }
     s.TestDone = 1;
+    UpdatePlots(app.Main());  // the panes print the curves and markers as on screen
     Responder r;
     r.Press(IDOK);  // the print dialog: the default printer
     r.Handle([](HWND) {});  // the "Printing" dialog is left alone: no cancel
