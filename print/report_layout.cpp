@@ -1,9 +1,11 @@
 // Report layout: fonts, coordinates and rows of the printed report's text.
 #include "report_layout.h"
 
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 
+#include "../analysis/test_metrics.h"
 #include "../controller/zq_library.h"
 #include "../resources/version.h"
 #include "text_fit.h"
@@ -125,6 +127,31 @@ std::vector<ReportRow> AxisConfigurationRows(const MotionConfig& motion, const F
     };
 }
 
+std::vector<std::string> ResponseLines(const std::vector<MoveMetrics>& moves, const SkewMetrics* skew) {
+    std::vector<std::string> lines;
+    for (size_t i = 0; i < moves.size() && i < kResponseMoveLines; ++i) {
+        const double size = moves[i].move.size;
+        std::string sized = FormatMetric(size);
+        if (std::isfinite(size) && size > 0) sized = "+" + sized;
+        lines.push_back("Move " + std::to_string(i + 1) + " (" + sized + ")  " + MetricsSummary(moves[i]));
+    }
+    if (moves.size() > kResponseMoveLines) {
+        const size_t more = moves.size() - kResponseMoveLines;
+        lines.push_back("and " + std::to_string(more) + (more == 1 ? " more move" : " more moves"));
+    }
+    if (moves.empty()) lines.push_back("Not available");
+    if (skew) lines.push_back("Skew  Peak " + FormatMetric(skew->peak) + "  RMS " + FormatMetric(skew->rms));
+    return lines;
+}
+
+ResponseBlockPlace PlaceResponseBlock(double top, double bottom, double bodyStep, size_t lines) {
+    const double rows = static_cast<double>(lines + 1);  // the heading is a row too
+    double step = bodyStep;
+    if (rows * step > bottom - top) step = (bottom - top) / rows;
+    if (!(step > 0)) step = 0;
+    return {top, top + step, step};
+}
+
 void DrawReport(HDC dc, AppState& state) {
     DrawReportOnPage(dc, state, GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES));
 }
@@ -199,6 +226,31 @@ void DrawReportOnPage(HDC dc, AppState& state, int H, int V) {
     SelectObject(dc, footer);
     GetTextMetricsA(dc, &tm);
     const int af = tm.tmAscent, wf = tm.tmAveCharWidth;
+
+    // The "Response" block: from a line and a half below the right column's
+    // last row (y1 + 14 LH) to half a footer line above the footer.
+    const std::vector<MoveMetrics> moves = MeasureDisplayedTest(state);
+    const bool gantry = !DisplayedSkew(state).empty();
+    const SkewMetrics skew = gantry ? MeasureDisplayedSkew(state) : SkewMetrics{};
+    const std::vector<std::string> lines = ResponseLines(moves, gantry ? &skew : nullptr);
+    const ResponseBlockPlace place = PlaceResponseBlock(y1 + 15.5 * LH, V - 4.5 * af, LH, lines.size());
+    if (place.step > 0) {
+        // The block's font keeps the body font's proportion of height to line step.
+        const int height = static_cast<int>(1.25 * A0 * (place.step < LH ? place.step / LH : 1.0));
+        HFONT blockHeading = MakeFont(height, 500, true);
+        HFONT blockBody = MakeFont(height, 400, false);
+        SelectObject(dc, blockHeading);
+        TextWithin(dc, X1, place.headingY, H - w, "Response");
+        SelectObject(dc, blockBody);
+        double y = place.firstLineY;
+        for (const std::string& line : lines) {
+            TextWithin(dc, X1, y, H - w, line);
+            y += place.step;
+        }
+        SelectObject(dc, footer);
+        DeleteObject(blockHeading);
+        DeleteObject(blockBody);
+    }
     TextWithin(dc, H / 2 - (lstrlenA(kVersionLine) / 2) * wf, V - 4 * af, H, kVersionLine);
     TextWithin(dc, H / 2 - (lstrlenA(kReportWebAddress) / 2) * wf, V - 2 * af, H, kReportWebAddress);
 

@@ -1,5 +1,5 @@
 // The text of the printed test report: title, the "Test Parameters" and
-// "Axis Configuration" columns, and the footer.
+// "Axis Configuration" columns, the "Response" block below them, and the footer.
 #pragma once
 #include <windows.h>
 
@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "../analysis/step_metrics.h"
 #include "../controller/zq_records.h"
 #include "../core/app_state.h"
 
@@ -37,5 +38,22 @@ std::vector<ReportRow> TestParameterRows(const TestSettings& t, const struct tm&
 std::vector<ReportRow> AxisConfigurationRows(const MotionConfig& motion, const FilterConfig& filter,
                                              const AxisConfig& axisConfig, int profile,
                                              const std::string& finalPosition);
+
+// The lines of the "Response" block: one per move, "Move 2 (-1000)  Rise
+// 12.5 ms  Overshoot ..." with the box's figures, at most kResponseMoveLines
+// of them and then "and N more moves"; "Skew  Peak 1.23  RMS 0.456" when skew
+// is given (a gantry test). Without a move: "Not available".
+constexpr size_t kResponseMoveLines = 6;
+std::vector<std::string> ResponseLines(const std::vector<MoveMetrics>& moves, const SkewMetrics* skew);
+
+// Where the "Response" block stands: its heading at top, then its lines. The
+// block fills the room from top to bottom; when its lines do not fit there at
+// the body line step, the step (and with it the font) shrinks to fit.
+struct ResponseBlockPlace {
+    double headingY;
+    double firstLineY;
+    double step;  // from line to line
+};
+ResponseBlockPlace PlaceResponseBlock(double top, double bottom, double bodyStep, size_t lines);
 
 extern const char kReportWebAddress[];

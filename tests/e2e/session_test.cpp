@@ -18,10 +18,12 @@
 #include <string>
 #include <vector>
 
+#include "history/history_file.h"
 #include "journal.h"
 #include "process.h"
 #include "registry.h"
 #include "resources/app_ids.h"
+#include "resources/history_ids.h"
 #include "resources/panel_ids.h"
 #include "responder.h"
 #include "screenshot.h"
@@ -335,6 +337,92 @@ TEST(UserSession, TunesAnAxisAndFindsItsSettingsAgainAfterARestart) {
         ASSERT_EQ(program.WaitExit(30000), 0u) << OpenDialogs(program);
     }
     for (size_t i = 0; i < plotChoices.size(); ++i) EXPECT_EQ(Bytes(plotValues[i]), plotChoices[i]) << plotValues[i];
+    RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
+}
+
+// Two bench tests with different P, then the history window's export: one
+// row per test, oldest first, each with the gain the P slider showed.
+TEST(UserSession, HistoryExportHoldsTheGainsOfEachTest) {
+    RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
+    DeleteFileA(HistoryFilePath(0, 1).c_str());  // rows of earlier sessions would be read back
+    Journal journal("history");
+    ProgramProcess program(BinFolder() + "\\Loopsmith.exe", "");
+    ASSERT_TRUE(program.Started());
+    HWND main = program.WaitWindow("Loopsmith", 30000);
+    ASSERT_NE(main, nullptr);
+    HWND panel = GetDlgItem(main, IDC_PANEL);
+    ASSERT_NE(panel, nullptr);
+    SetWindowPos(main, nullptr, 40, 30, 960, 680, SWP_NOZORDER);
+    auto control = [&](int id) { return GetDlgItem(panel, id); };
+    EXPECT_TRUE(WaitFor([&] { return CountCalls(journal, "ZqOpen") == 1; }, 10000));
+    Shot(main, "15_history_started");
+    SendMessageA(control(IDC_MOTOR_ON), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(control(IDC_STEP_PLUS)) && IsWindowEnabled(control(IDC_STEP_MINUS)); },
+                        10000))
+        << OpenDialogs(program);
+
+    std::vector<std::string> shown;
+    for (double fromTop : {0.25, 0.5}) {
+        Drag(control(IDC_SLIDER_P), fromTop);
+        char readout[64] = {};
+        GetDlgItemTextA(control(IDC_SLIDER_P), IDC_SLIDER_READOUT, readout, sizeof readout);
+        shown.push_back(readout);
+        size_t moves = CountCalls(journal, "ZqMoveRelative"), fetches = CountCalls(journal, "ZqGetCaptureData");
+        Command(main, IDM_STEP_PLUS);
+        ASSERT_TRUE(WaitStepDone(main, journal, moves, fetches))
+            << OpenDialogs(program) << " calls " << journal.Lines().size() << " last "
+            << (journal.Lines().empty() ? "" : journal.Lines().back());
+    }
+    ASSERT_NE(shown[0], shown[1]);
+
+    // Ctrl+H through the accelerator table opens the history window.
+    SetForegroundWindow(main);
+    Sleep(300);
+    PostMessageA(main, WM_KEYDOWN, VK_CONTROL, 0x001D0001);
+    PostMessageA(main, WM_KEYDOWN, 'H', 0x00230001);
+    PostMessageA(main, WM_KEYUP, 'H', 0xC0230001);
+    PostMessageA(main, WM_KEYUP, VK_CONTROL, 0xC01D0001);
+    HWND history = WaitDialog(program, "Test History", 20000);
+    if (!history) {  // keys posted before the window had the focus: the menu command
+        PostMessageA(main, WM_COMMAND, MAKEWPARAM(IDM_HISTORY, 0), 0);
+        history = WaitDialog(program, "Test History", 20000);
+    }
+    ASSERT_NE(history, nullptr) << OpenDialogs(program);
+    EXPECT_EQ(SendDlgItemMessageA(history, IDC_HISTORY_LIST, LVM_GETITEMCOUNT, 0, 0), 2);
+    Shot(history, "16_history");
+
+    std::string path = MakeTempFolder("history") + "\\runs.csv";
+    PostMessageA(history, WM_COMMAND, MAKEWPARAM(IDC_HISTORY_EXPORT, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(history, IDC_HISTORY_EXPORT)));
+    AnswerFileDialog(program, main, "Export History", path);
+    std::string exported = ReadFile(path);
+    std::istringstream lines(exported);
+    std::string line;
+    std::vector<std::string> rows;
+    while (std::getline(lines, line)) rows.push_back(line);
+    ASSERT_EQ(rows.size(), 3u) << exported;
+    EXPECT_EQ(rows[0].rfind("Run,Time,Controller,Axis,Source,P,I,D,", 0), 0u) << rows[0];
+    for (size_t i = 0; i < 2; ++i) {
+        SCOPED_TRACE(rows[i + 1]);
+        std::vector<std::string> fields;
+        std::stringstream split(rows[i + 1]);
+        std::string field;
+        while (std::getline(split, field, ',')) fields.push_back(field);
+        ASSERT_GE(fields.size(), 8u);
+        EXPECT_EQ(fields[3], "1");                               // Axis
+        EXPECT_DOUBLE_EQ(std::atof(fields[5].c_str()), std::atof(shown[i].c_str()));  // P, oldest first
+        EXPECT_EQ(rows[i + 1].back(), '\r');
+    }
+    // Close ends the history window; no other box is left open.
+    PostMessageA(history, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(history); }, 10000));
+    EXPECT_EQ(OpenDialogs(program), "");
+
+    // Leave without saving the changed tuning parameters.
+    PostMessageA(main, WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0), 0);
+    HWND question = WaitDialog(program, "Exit", 10000);
+    if (question) SendMessageA(GetDlgItem(question, IDNO), BM_CLICK, 0, 0);
+    EXPECT_EQ(program.WaitExit(30000), 0u);
     RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
 }
 

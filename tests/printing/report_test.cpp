@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "app_fixture.h"
+#include "plot/plot_display.h"
 #include "print/print_job.h"
 #include "responder.h"
 
@@ -32,10 +33,11 @@ TEST(PrintReport, PrintsAPageToTheDefaultPrinter) {
         double t = i * 0.0005;
         double y = 100.0 * (1 - std::exp(-t / 0.03) * std::cos(t / 0.02));
         ChannelFor(s, Channel::Actual, 0)->Append(y);
-        ChannelFor(s, Channel::Optimal, 0)->Append(100.0);
+        ChannelFor(s, Channel::Optimal, 0)->Append(i ? 100.0 : 0.0);  // the step command
         ChannelFor(s, Channel::Error, 0)->Append(y - 100.0);
     }
     s.TestDone = 1;
+    UpdatePlots(app.Main());  // the panes print the curves and markers as on screen
     Responder r;
     r.Press(IDOK);  // the print dialog: the default printer
     r.Handle([](HWND) {});  // the "Printing" dialog is left alone: no cancel

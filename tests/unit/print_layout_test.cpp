@@ -58,4 +58,59 @@ TEST(ReportTexts, FinalPositionNeverReadsPastTheSamples) {
     EXPECT_EQ(FinalPositionText(&actual, 0), "255.5     ");
 }
 
+// The "Response" block: one line per move with the box's figures, six at
+// most, a skew line for a gantry test, and a block that fits its room.
+TEST(ReportTexts, ResponseLinesPerMove) {
+    auto move = [](double size, double rise, double overshoot) {
+        MoveMetrics m;
+        m.move.size = size;
+        m.riseTime = rise;
+        m.overshoot = overshoot;
+        m.settlingTime = 0.046;
+        m.peakError = 19.6;
+        m.rmsError = 5.214;
+        return m;
+    };
+    MoveMetrics back = move(-1000, 0.0125, 0);
+    back.notSettled = true;
+    back.settlingTime.reset();
+    back.rmsError.reset();
+    std::vector<std::string> lines = ResponseLines({move(1000, 0.0125, 18.24), back}, nullptr);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "Move 1 (+1000)  Rise 12.5 ms  Overshoot 18.2 %  Settling 46.0 ms  Peak error 19.6  RMS error 5.21");
+    EXPECT_EQ(lines[1], "Move 2 (-1000)  Rise 12.5 ms  Overshoot 0 %  Settling not settled  Peak error 19.6  RMS error n/a");
+
+    std::vector<MoveMetrics> many;
+    for (int i = 0; i < 9; ++i) many.push_back(move(i % 2 ? -250 : 250, 0.001 * (i + 1), i));
+    SkewMetrics skew;
+    skew.peak = 1.234;
+    lines = ResponseLines(many, &skew);
+    ASSERT_EQ(lines.size(), 8u);
+    EXPECT_EQ(lines[5].rfind("Move 6 (-250)  Rise 6.00 ms", 0), 0u) << lines[5];
+    EXPECT_EQ(lines[6], "and 3 more moves");
+    EXPECT_EQ(lines[7], "Skew  Peak 1.23  RMS n/a");
+    many.resize(7);
+    EXPECT_EQ(ResponseLines(many, nullptr).back(), "and 1 more move");
+    many.resize(6);
+    EXPECT_EQ(ResponseLines(many, nullptr).back().rfind("Move 6", 0), 0u);
+
+    // A stepper axis or no samples: no move, and the block says so.
+    EXPECT_EQ(ResponseLines({}, nullptr), std::vector<std::string>{"Not available"});
+    EXPECT_EQ(ResponseLines({}, &skew), (std::vector<std::string>{"Not available", "Skew  Peak 1.23  RMS n/a"}));
+}
+
+TEST(ReportTexts, ResponseBlockShrinksToItsRoom) {
+    // Room for ten rows at the body step: heading and two lines keep it.
+    ResponseBlockPlace p = PlaceResponseBlock(5800, 6550, 75, 2);
+    EXPECT_EQ(p.headingY, 5800);
+    EXPECT_EQ(p.firstLineY, 5875);
+    EXPECT_EQ(p.step, 75);
+    // Heading, six moves, "and N more moves" and skew: nine rows in 600.
+    p = PlaceResponseBlock(5800, 6400, 75, 8);
+    EXPECT_NEAR(p.step, 600.0 / 9, 1e-9);
+    EXPECT_LE(p.firstLineY + 8 * p.step, 6400 + 1e-9);
+    // No room at all (a tiny page): nothing is drawn rather than text piled up.
+    EXPECT_EQ(PlaceResponseBlock(6400, 6300, 75, 2).step, 0);
+}
+
 }  // namespace

@@ -165,6 +165,58 @@ TEST_F(PrintTest, LongTextsStayInsideTheirColumns) {
     EXPECT_EQ(controller->text.substr(controller->text.size() - 3), "...");
 }
 
+// A cycle test of a gantry pair: the "Response" block below the columns holds
+// a line per move and the skew, inside the page and above the footer.
+TEST_F(PrintTest, ResponseBlockStandsBelowTheColumns) {
+    AppState& s = app.State();
+    const int n = 1000;
+    s.LastTest.SampleCount = n;
+    s.LastTest.SamplePeriod = 0.0005;
+    s.LastTest.Sampling = 1;
+    s.LastTest.Distance = 1000;
+    s.LastTest.Cycle = 1;
+    s.LastOrigin.Axis = s.Axis;
+    s.LastOrigin.Partner = s.Axis == 1 ? 2 : 1;
+    double y = 0;
+    for (int i = 0; i < n; ++i) {
+        double command = i < 10 ? 0 : i < 500 ? 1000 : 0;  // out and back
+        y += (command - y) * 0.05;                       // a first-order follower
+        ChannelFor(s, Channel::Optimal, 0)->Append(command);
+        ChannelFor(s, Channel::Actual, 0)->Append(y);
+        ChannelFor(s, Channel::Error, 0)->Append(command - y);
+        ChannelFor(s, Channel::Actual, s.LastOrigin.Partner)->Append(y + (i % 100 == 0 ? 3 : 0));
+    }
+    s.TestDone = 1;
+
+    const int H = 4800, V = 6600;
+    HDC dc = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(dc, nullptr);
+    DrawReportOnPage(dc, s, H, V);
+    HENHMETAFILE emf = CloseEnhMetaFile(dc);
+    std::vector<DrawnText> texts = MetafileTexts(emf);
+    DeleteEnhMetaFile(emf);
+
+    const DrawnText* heading = FindDrawn(texts, "Response");
+    const DrawnText* last = FindDrawn(texts, "Max. Following Error");
+    const DrawnText* version = FindDrawn(texts, "Quelmont Loopsmith Program Version 2.7.0.217");
+    ASSERT_TRUE(heading && last && version);
+    EXPECT_EQ(heading->x, 960);
+    EXPECT_GT(heading->y, last->y);
+    std::vector<const DrawnText*> lines;
+    for (const DrawnText& t : texts)
+        if (t.y > heading->y && t.y < version->y) lines.push_back(&t);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0]->text.rfind("Move 1 (+1000)  Rise ", 0), 0u) << lines[0]->text;
+    EXPECT_EQ(lines[1]->text.rfind("Move 2 (-1000)  Rise ", 0), 0u) << lines[1]->text;
+    EXPECT_EQ(lines[2]->text, "Skew  Peak 3.00  RMS 0.300");
+    for (const DrawnText* t : lines) {
+        EXPECT_EQ(t->x, 960);
+        EXPECT_EQ(t->text.find("..."), std::string::npos) << t->text;
+    }
+    EXPECT_GT(lines[1]->y, lines[0]->y);
+    EXPECT_GT(lines[2]->y, lines[1]->y);
+}
+
 int g_dialogs = 0;
 PRINTDLGA g_request;
 BOOL WINAPI NoPrinter(LPPRINTDLGA request) {
