@@ -112,9 +112,23 @@ def run_linkchecker(help_dir):
     if not exe:
         fail("linkchecker is not installed (tools/setup.sh installs it)")
         return
-    index = "file://" + os.path.abspath(os.path.join(help_dir, "index.html"))
-    result = subprocess.run([exe, "--no-status", "--no-warnings", "--recursion-level=10", index],
-                            stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, timeout=600)
+    # Run as root, linkchecker drops to the user nobody, who cannot read pages in
+    # a private folder (a checkout in a mktemp directory): it then checks a
+    # world-readable copy.
+    with tempfile.TemporaryDirectory() as scratch:
+        if os.geteuid() == 0:
+            os.chmod(scratch, 0o755)
+            copy = os.path.join(scratch, "help")
+            shutil.copytree(help_dir, copy)
+            for root, dirs, files in os.walk(copy):
+                for name in dirs:
+                    os.chmod(os.path.join(root, name), 0o755)
+                for name in files:
+                    os.chmod(os.path.join(root, name), 0o644)
+            help_dir = copy
+        index = "file://" + os.path.abspath(os.path.join(help_dir, "index.html"))
+        result = subprocess.run([exe, "--no-status", "--no-warnings", "--recursion-level=10", index],
+                                stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, timeout=600)
     print(result.stdout.strip().splitlines()[-1] if result.stdout.strip() else "linkchecker: no output")
     if result.returncode != 0:
         print(result.stdout)
