@@ -64,21 +64,22 @@ void MapSeries(const double* y, size_t n, const AxisMap& x, const AxisMap& ymap,
     if (out.size() > runStart) runs.push_back(out.size() - runStart);
 }
 
-void MapDecimated(const double* y, size_t n, const AxisMap& x, const AxisMap& ymap, std::vector<POINT>& out,
-                  std::vector<size_t>& runs) {
-    if (!y || n == 0) return;
-    const double step = n > 1 ? static_cast<double>(x.p1 - x.p0) / static_cast<double>(n - 1) : 0;
-    size_t runStart = out.size();
-    size_t runPoints = 0;  // finite points of the run, before reduction
-    // Zero-length steps draw nothing, and two vertical or two horizontal steps
-    // in one direction draw what one step does, so these are folded.
-    auto push = [&](LONG px, double v) {
-        POINT p = {px, ymap(v)};
-        size_t m = out.size() - runStart;
-        if (m >= 1 && out.back().x == p.x && out.back().y == p.y) return;
+namespace {
+
+// Appends pixel points to one polyline, folding steps that draw nothing more:
+// a zero-length step draws nothing, and two vertical or two horizontal steps in
+// one direction draw what one step does.
+class FoldedPolyline {
+public:
+    explicit FoldedPolyline(std::vector<POINT>& out) : out_(out), start_(out.size()) {}
+    size_t Size() const { return out_.size() - start_; }
+    void Restart() { start_ = out_.size(); }
+    void Push(POINT p) {
+        size_t m = Size();
+        if (m >= 1 && out_.back().x == p.x && out_.back().y == p.y) return;
         if (m >= 2) {
-            POINT& b = out.back();
-            const POINT& a = out[out.size() - 2];
+            POINT& b = out_.back();
+            const POINT& a = out_[out_.size() - 2];
             bool vertical = a.x == p.x && b.x == p.x && ((a.y < b.y && b.y < p.y) || (a.y > b.y && b.y > p.y));
             bool horizontal = a.y == p.y && b.y == p.y && ((a.x < b.x && b.x < p.x) || (a.x > b.x && b.x > p.x));
             if (vertical || horizontal) {
@@ -86,19 +87,25 @@ void MapDecimated(const double* y, size_t n, const AxisMap& x, const AxisMap& ym
                 return;
             }
         }
-        out.push_back(p);
-    };
-    // The run's last column: every point, since the end of a polyline is not
-    // drawn and the exact path there decides the final pixel.
-    auto endRun = [&](size_t from, size_t to, LONG px) {
-        for (size_t k = from; k < to; ++k) push(px, y[k]);
-        // A run of several points that folded to one still draws nothing.
-        if (out.size() - runStart == 1 && runPoints > 1) out.push_back(out.back());
-        if (out.size() > runStart) runs.push_back(out.size() - runStart);
-        runStart = out.size();
-        runPoints = 0;
-    };
-    size_t column = n;  // first index of the current column; n: no run open
+        out_.push_back(p);
+    }
+
+private:
+    std::vector<POINT>& out_;
+    size_t start_;
+};
+
+// Walks the runs of finite values of a series pixel column by column, with x
+// positions exactly as MapSeries computes them. Every column of a run but its
+// last goes to column(px, first, lo, hi, last) with the indices of its first,
+// lowest, highest (the earlier of equals) and last point; the run's last column
+// goes to lastColumn(px, from, to, earlier) with its index range and whether
+// the run had columns before it.
+template <class Column, class LastColumn>
+void WalkColumns(const double* y, size_t n, const AxisMap& x, Column column, LastColumn lastColumn) {
+    const double step = n > 1 ? static_cast<double>(x.p1 - x.p0) / static_cast<double>(n - 1) : 0;
+    size_t first = n;  // first index of the current column; n: no run open
+    bool earlier = false;
     LONG columnX = 0;
     // The point's x is RoundPixel of the same expression as in MapSeries; it is
     // converted only where it reaches the next column's threshold.
@@ -109,26 +116,111 @@ void MapDecimated(const double* y, size_t n, const AxisMap& x, const AxisMap& ym
         double v = y[i];
         di += 1;
         if (!(v - v == 0)) {  // NaN or infinite: the run ends here
-            if (column < n) endRun(column, i, columnX);
-            column = n;
+            if (first < n) lastColumn(columnX, first, i, earlier);
+            first = n;
+            earlier = false;
             continue;
         }
-        ++runPoints;
         double shifted = x.p0 + step * di + (0.5 + kRoundOffset);
-        if (column < n && (forward ? shifted < nextColumn : shifted >= nextColumn)) {
+        if (first < n && (forward ? shifted < nextColumn : shifted >= nextColumn)) {
             if (v < y[lo]) lo = i;
             if (v > y[hi]) hi = i;
             continue;
         }
-        if (column < n) {  // a column is complete: first, extremes in order, last
-            push(columnX, y[column]);
-            push(columnX, y[std::min(lo, hi)]);
-            push(columnX, y[std::max(lo, hi)]);
-            push(columnX, y[i - 1]);
+        if (first < n) {
+            column(columnX, first, lo, hi, i - 1);
+            earlier = true;
         }
-        column = lo = hi = i;
+        first = lo = hi = i;
         columnX = static_cast<LONG>(shifted) - static_cast<LONG>(kRoundOffset);
         nextColumn = forward ? columnX + 1 + kRoundOffset : columnX + kRoundOffset;
     }
-    if (column < n) endRun(column, n, columnX);
+    if (first < n) lastColumn(columnX, first, n, earlier);
+}
+
+}  // namespace
+
+void MapDecimated(const double* y, size_t n, const AxisMap& x, const AxisMap& ymap, std::vector<POINT>& out,
+                  std::vector<size_t>& runs) {
+    if (!y || n == 0) return;
+    FoldedPolyline line(out);
+    auto column = [&](LONG px, size_t first, size_t lo, size_t hi, size_t last) {
+        // First, extremes in the order they come, last.
+        line.Push({px, ymap(y[first])});
+        line.Push({px, ymap(y[std::min(lo, hi)])});
+        line.Push({px, ymap(y[std::max(lo, hi)])});
+        line.Push({px, ymap(y[last])});
+    };
+    // The run's last column: every point, since the end of a polyline is not
+    // drawn and the exact path there decides the final pixel.
+    auto lastColumn = [&](LONG px, size_t from, size_t to, bool earlier) {
+        for (size_t k = from; k < to; ++k) line.Push({px, ymap(y[k])});
+        // A run of several points that folded to one still draws nothing.
+        if (line.Size() == 1 && (earlier || to - from > 1)) out.push_back(out.back());
+        if (line.Size() > 0) runs.push_back(line.Size());
+        line.Restart();
+    };
+    WalkColumns(y, n, x, column, lastColumn);
+}
+
+void MapColumnLines(const double* y, size_t n, const AxisMap& x, const AxisMap& ymap, std::vector<POINT>& out,
+                    std::vector<DWORD>& counts) {
+    if (!y || n == 0) return;
+    auto line = [&](POINT a, POINT b) {
+        out.push_back(a);
+        out.push_back(b);
+        counts.push_back(2);
+    };
+    // The run's previous column: the rows the polyline covers there and its last point.
+    bool hasPrevious = false;
+    LONG previousX = 0;
+    int previousTop = 0, previousBottom = 0;
+    POINT previousLast = {0, 0};
+    auto column = [&](LONG px, size_t first, size_t lo, size_t hi, size_t last) {
+        // The points of a column are joined by vertical steps, so the polyline
+        // covers every row from its lowest to its highest point there.
+        const int a = ymap(y[lo]), b = ymap(y[hi]);
+        const int top = std::min(a, b), bottom = std::max(a, b);
+        line({px, top}, {px, bottom + 1});  // the end of a line is not drawn
+        const POINT start = {px, ymap(y[first])};
+        if (hasPrevious) {
+            // The step from the previous column draws only pixels inside the
+            // box of its two ends, and into the neighbouring column no more
+            // than one row apart it draws just its start. It is left out where
+            // the two columns' lines cover those pixels already.
+            const bool neighbour = previousX - px == 1 || px - previousX == 1;
+            const int rowLo = std::min(previousLast.y, start.y), rowHi = std::max(previousLast.y, start.y);
+            const bool covered =
+                neighbour && (rowHi - rowLo <= 1 ||
+                              (rowLo >= std::max(previousTop, top) && rowHi <= std::min(previousBottom, bottom)));
+            if (!covered) line(previousLast, start);
+        }
+        hasPrevious = true;
+        previousX = px;
+        previousTop = top;
+        previousBottom = bottom;
+        previousLast = {px, ymap(y[last])};
+    };
+    // The run's last column as the polyline draws it, from the previous
+    // column's last point on: the end of the polyline is not drawn, so the
+    // exact path there decides the final pixel.
+    FoldedPolyline path(out);
+    auto lastColumn = [&](LONG px, size_t from, size_t to, bool earlier) {
+        path.Restart();
+        if (hasPrevious) path.Push(previousLast);
+        for (size_t k = from; k < to; ++k) path.Push({px, ymap(y[k])});
+        if (path.Size() == 1) {
+            if (earlier || to - from > 1) {
+                out.push_back(out.back());  // several points folded to one draw nothing
+            } else {
+                // A lone point: a short mark, since a one-point line draws nothing.
+                POINT p = out.back();
+                out.back() = {p.x - 2, p.y};
+                out.push_back({p.x + 3, p.y});
+            }
+        }
+        if (path.Size() > 0) counts.push_back(static_cast<DWORD>(path.Size()));
+        hasPrevious = false;
+    };
+    WalkColumns(y, n, x, column, lastColumn);
 }
