@@ -166,50 +166,97 @@ void MapDecimated(const double* y, size_t n, const AxisMap& x, const AxisMap& ym
 void MapColumnLines(const double* y, size_t n, const AxisMap& x, const AxisMap& ymap, std::vector<POINT>& out,
                     std::vector<DWORD>& counts) {
     if (!y || n == 0) return;
-    auto line = [&](POINT a, POINT b) {
-        out.push_back(a);
-        out.push_back(b);
-        counts.push_back(2);
+    // A column of a run: the rows the polyline covers there (its points are
+    // joined by vertical steps, so every row from the lowest to the highest
+    // point), and its first and last point.
+    struct Column {
+        LONG x;
+        int top, bottom;
+        POINT first, last;
+        bool Holds(int row) const { return row >= top && row <= bottom; }
+        int EndFrom(int start) const { return start == top ? bottom : top; }
     };
-    // The run's previous column: the rows the polyline covers there and its last point.
-    bool hasPrevious = false;
-    LONG previousX = 0;
-    int previousTop = 0, previousBottom = 0;
-    POINT previousLast = {0, 0};
+    // Neighbouring columns' vertical lines are chained into one polyline where
+    // the line from one's end to the next one's start draws nothing else; the
+    // steps between columns that reach other pixels are kept apart.
+    std::vector<POINT> steps;
+    FoldedPolyline chain(out);
+    bool waiting = false;  // column w waits for the next one to choose its direction
+    Column w = {};
+    int wStart = 0;
+    bool wStartFixed = false;
+    auto put = [&](const Column& c, int start) {
+        chain.Push({c.x, start});
+        chain.Push({c.x, c.EndFrom(start)});
+    };
+    auto close = [&](const Column& c, int start) {
+        put(c, start);
+        const int end = c.EndFrom(start);
+        chain.Push({c.x, end < start ? end - 1 : end + 1});  // the end of a line is not drawn
+        counts.push_back(static_cast<DWORD>(chain.Size()));
+        chain.Restart();
+    };
     auto column = [&](LONG px, size_t first, size_t lo, size_t hi, size_t last) {
-        // The points of a column are joined by vertical steps, so the polyline
-        // covers every row from its lowest to its highest point there.
         const int a = ymap(y[lo]), b = ymap(y[hi]);
-        const int top = std::min(a, b), bottom = std::max(a, b);
-        line({px, top}, {px, bottom + 1});  // the end of a line is not drawn
-        const POINT start = {px, ymap(y[first])};
-        if (hasPrevious) {
-            // The step from the previous column draws only pixels inside the
-            // box of its two ends, and into the neighbouring column no more
-            // than one row apart it draws just its start. It is left out where
-            // the two columns' lines cover those pixels already.
-            const bool neighbour = previousX - px == 1 || px - previousX == 1;
-            const int rowLo = std::min(previousLast.y, start.y), rowHi = std::max(previousLast.y, start.y);
-            const bool covered =
-                neighbour && (rowHi - rowLo <= 1 ||
-                              (rowLo >= std::max(previousTop, top) && rowHi <= std::min(previousBottom, bottom)));
-            if (!covered) line(previousLast, start);
+        const Column c = {px, std::min(a, b), std::max(a, b), {px, ymap(y[first])}, {px, ymap(y[last])}};
+        if (!waiting) {
+            w = c;
+            waiting = true;
+            wStartFixed = false;
+            return;
         }
-        hasPrevious = true;
-        previousX = px;
-        previousTop = top;
-        previousBottom = bottom;
-        previousLast = {px, ymap(y[last])};
+        // The step from w's last point to c's first draws only pixels inside
+        // the box of its two ends, and into the neighbouring column no more
+        // than one row apart it draws just its start. It needs no line of its
+        // own where the two columns' lines cover those pixels already.
+        const bool neighbour = w.x - c.x == 1 || c.x - w.x == 1;
+        const int rowLo = std::min(w.last.y, c.first.y), rowHi = std::max(w.last.y, c.first.y);
+        const bool covered = neighbour && (rowHi - rowLo <= 1 || (w.Holds(rowLo) && w.Holds(rowHi) &&
+                                                                  c.Holds(rowLo) && c.Holds(rowHi)));
+        // A join from w's end to c's start may be that step itself, or a line
+        // that draws only pixels of the two columns' lines; the step is taken
+        // first (it saves its own line), else the shortest such line.
+        bool joined = false, joinIsStep = false;
+        int start = wStartFixed ? wStart : w.top, next = c.top, length = 0;
+        for (int ws : {w.top, w.bottom}) {
+            if (wStartFixed && ws != wStart) continue;
+            const int we = w.EndFrom(ws);
+            for (int cs : {c.top, c.bottom}) {
+                const int d = we > cs ? we - cs : cs - we;
+                const bool isStep = !covered && we == w.last.y && cs == c.first.y;
+                const bool inside = neighbour && (d <= 1 || (c.Holds(we) && w.Holds(cs)));
+                if (!isStep && !inside) continue;
+                if (joined && (joinIsStep || (!isStep && d >= length))) continue;
+                joined = true;
+                joinIsStep = isStep;
+                start = ws;
+                next = cs;
+                length = d;
+            }
+        }
+        if (!covered && !joinIsStep) {
+            steps.push_back(w.last);
+            steps.push_back(c.first);
+        }
+        if (joined) {
+            put(w, start);
+        } else {
+            close(w, start);
+        }
+        w = c;
+        wStart = next;
+        wStartFixed = joined;
     };
     // The run's last column as the polyline draws it, from the previous
     // column's last point on: the end of the polyline is not drawn, so the
     // exact path there decides the final pixel.
-    FoldedPolyline path(out);
     auto lastColumn = [&](LONG px, size_t from, size_t to, bool earlier) {
-        path.Restart();
-        if (hasPrevious) path.Push(previousLast);
-        for (size_t k = from; k < to; ++k) path.Push({px, ymap(y[k])});
-        if (path.Size() == 1) {
+        if (waiting) {
+            close(w, wStartFixed ? wStart : w.top);
+            chain.Push(w.last);
+        }
+        for (size_t k = from; k < to; ++k) chain.Push({px, ymap(y[k])});
+        if (chain.Size() == 1) {
             if (earlier || to - from > 1) {
                 out.push_back(out.back());  // several points folded to one draw nothing
             } else {
@@ -219,8 +266,11 @@ void MapColumnLines(const double* y, size_t n, const AxisMap& x, const AxisMap& 
                 out.push_back({p.x + 3, p.y});
             }
         }
-        if (path.Size() > 0) counts.push_back(static_cast<DWORD>(path.Size()));
-        hasPrevious = false;
+        if (chain.Size() > 0) counts.push_back(static_cast<DWORD>(chain.Size()));
+        chain.Restart();
+        waiting = false;
     };
     WalkColumns(y, n, x, column, lastColumn);
+    out.insert(out.end(), steps.begin(), steps.end());
+    counts.insert(counts.end(), steps.size() / 2, 2);
 }
