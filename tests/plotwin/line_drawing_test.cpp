@@ -14,6 +14,8 @@
 #include "libs/plotwin/plot_draw.h"
 #include "libs/plotwin/plot_mapping.h"
 #include "libs/plotwin/plot_pane.h"
+#include "libs/plotwin/plotwin.h"
+#include "screenshot.h"
 
 namespace {
 
@@ -220,6 +222,51 @@ TEST(LineDrawing, WholePlotIsTheSameAsDrawingEveryPoint) {
         EXPECT_EQ(Difference(all, fast, size.cx), "") << size.cx << " x " << size.cy;
         EXPECT_GT(Ink(all), static_cast<size_t>(size.cx * 5)) << size.cx << " x " << size.cy;
     }
+}
+
+// The pane window itself: five noisy 65,535-point series at 1200 x 800, as
+// the screen shows them (WM_PRINTCLIENT runs the paint's drawing) and as
+// every point drawn gives them.
+TEST(LineDrawing, NoisyPaneWindowShowsThePixelsOfEveryPoint) {
+    std::mt19937 random(5);
+    PlotInitialize(GetModuleHandleA(nullptr));
+    RECT frame = {0, 0, 1200, 800};
+    AdjustWindowRectEx(&frame, WS_POPUP, FALSE, WS_EX_CLIENTEDGE);
+    const int w = frame.right - frame.left, h = frame.bottom - frame.top;
+    HWND host = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, w, h, nullptr,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND window = CreateWindowExA(WS_EX_CLIENTEDGE, PLOTWIN_CLASS, nullptr, WS_CHILD | WS_VISIBLE | PLOTWIN_STYLE_PANE,
+                                  0, 0, w, h, host, nullptr, GetModuleHandleA(nullptr), nullptr);
+    PlotPane model;
+    auto send = [&](UINT message, WPARAM wParam, LPARAM lParam) {
+        SendMessageA(window, message, wParam, lParam);
+        PaneHandleMessage(model, message, wParam, lParam, nullptr);
+    };
+    const double xMax = 500, yMin = -20, yMax = 200;
+    send(PWM_SETXMAX, 0, reinterpret_cast<LPARAM>(&xMax));
+    send(PWM_SETYMIN, 0, reinterpret_cast<LPARAM>(&yMin));
+    send(PWM_SETYMAX, 0, reinterpret_cast<LPARAM>(&yMax));
+    send(PWM_SETXLABEL, 0, reinterpret_cast<LPARAM>("Time (ms)"));
+    send(PWM_SETYLABEL, 0, reinterpret_cast<LPARAM>("Distance"));
+    const char* names[] = {"Actual", "Optimal", "Error", "Torque", "", "Auxiliary"};
+    std::vector<std::vector<double>> curves;
+    for (int s : {kSeriesActual, kSeriesOptimal, kSeriesError, kSeriesTorque, kSeriesAuxiliary}) {
+        curves.push_back(Curve(Shape::Noisy, 65535, random));
+        for (double& v : curves.back()) v = v / (1 + s) + 10 * s;
+        send(PWM_SETDATA, MAKEWPARAM(s, 65535), reinterpret_cast<LPARAM>(curves.back().data()));
+        send(PWM_SETSERIESNAME, s, reinterpret_cast<LPARAM>(names[s]));
+    }
+    SendMessageA(window, PWM_UPDATE, 0, 0);
+    RECT client;
+    GetClientRect(window, &client);
+    ASSERT_EQ(client.right, 1200);
+    ASSERT_EQ(client.bottom, 800);
+    Canvas shown(1200, 800), reference(1200, 800);
+    SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(shown.Dc()), PRF_CLIENT);
+    DrawPlot(reference.Dc(), client, model, {1, false});
+    EXPECT_EQ(Difference(reference.Pixels(), shown.Pixels(), 1200), "");
+    EXPECT_FALSE(SaveWindowScreenshot(host, "plotwin_noisy_curves").empty());
+    DestroyWindow(host);
 }
 
 TEST(LineDrawing, ColumnLinesChainNeighbouringColumns) {
