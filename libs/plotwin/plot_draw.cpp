@@ -92,13 +92,20 @@ bool HasLegendEntry(const OverlaySeries& o) { return !o.name.empty() && !o.y.emp
 
 }  // namespace
 
-void DrawSeriesLines(HDC dc, const RECT& plot, const PlotPane& pane, int series, bool decimate) {
+LineDrawing LineDrawingFor(bool decimate, bool thinSolidPen) {
+    if (!decimate) return LineDrawing::EveryPoint;
+    // Wide and dashed pens draw joins, caps and dashes along the path, so they
+    // need the path itself.
+    return thinSolidPen ? LineDrawing::ColumnLines : LineDrawing::ColumnPolyline;
+}
+
+void DrawSeriesLines(HDC dc, const RECT& plot, const PlotPane& pane, int series, LineDrawing how) {
     const std::vector<double>& y = pane.series[series].y;
-    DrawPointLines(dc, plot, pane, y.data(), y.size(), pane.xMin, pane.xMax, decimate);
+    DrawPointLines(dc, plot, pane, y.data(), y.size(), pane.xMin, pane.xMax, how);
 }
 
 void DrawPointLines(HDC dc, const RECT& plot, const PlotPane& pane, const double* yData, size_t yCount, double xFirst,
-                    double xLast, bool decimate) {
+                    double xLast, LineDrawing how) {
     if (!yData || yCount == 0 || plot.right - plot.left < 2 || plot.bottom - plot.top < 2) return;
     AxisRange xr = DrawnXRange(pane), yr = DrawnYRange(pane);
     AxisMap xmap{xr.lo, xr.hi, static_cast<int>(plot.left), static_cast<int>(plot.right - 1)};
@@ -108,11 +115,20 @@ void DrawPointLines(HDC dc, const RECT& plot, const PlotPane& pane, const double
     AxisMap ymap{yr.lo, yr.hi, static_cast<int>(plot.bottom - 1), static_cast<int>(plot.top)};
 
     std::vector<POINT> mapped;
+    if (how == LineDrawing::ColumnLines) {
+        // All lines in one call.
+        std::vector<DWORD> counts;
+        mapped.reserve(2 * static_cast<size_t>(plot.right - plot.left) + 64);
+        MapColumnLines(yData, yCount, span, ymap, mapped, counts);
+        if (!counts.empty()) PolyPolyline(dc, mapped.data(), counts.data(), static_cast<DWORD>(counts.size()));
+        return;
+    }
     std::vector<size_t> runs;
-    mapped.reserve(decimate ? 4 * static_cast<size_t>(plot.right - plot.left) + 64 : yCount);
-    if (decimate) {
+    if (how == LineDrawing::ColumnPolyline) {
+        mapped.reserve(4 * static_cast<size_t>(plot.right - plot.left) + 64);
         MapDecimated(yData, yCount, span, ymap, mapped, runs);
     } else {
+        mapped.reserve(yCount);
         MapSeries(yData, yCount, span, ymap, mapped, runs);
     }
     size_t at = 0;
@@ -209,7 +225,8 @@ RECT DrawPlot(HDC dc, const RECT& area, const PlotPane& pane, const PlotDrawOpti
         for (int s : kDrawOrder) {
             if (pane.series[s].y.empty()) continue;
             GdiObject pen(dc, MakeSeriesPen(pane, s, scale));
-            DrawSeriesLines(dc, plot, pane, s, options.decimate);
+            const bool thin = pane.series[s].style != 1 && Scaled(pane.look.widths[s], scale) == 1;
+            DrawSeriesLines(dc, plot, pane, s, LineDrawingFor(options.decimate, thin));
         }
         DrawMarkers(dc, plot, pane, scale);
         RestoreDC(dc, saved);

@@ -16,11 +16,21 @@ struct PlotDrawOptions {
 // returns the plot area: the framed rectangle that the series are drawn in.
 RECT DrawPlot(HDC dc, const RECT& area, const PlotPane& pane, const PlotDrawOptions& options = {});
 
-// Draws one series as its pen would, clipped to nothing: the polyline path
-// alone, decimated or not. Used by DrawPlot and by pixel comparisons.
-void DrawSeriesLines(HDC dc, const RECT& plot, const PlotPane& pane, int series, bool decimate);
+// How the points of a series become lines. All three draw the same pixels
+// where they apply; the reductions exist for speed.
+enum class LineDrawing {
+    EveryPoint,      // one polyline through every point
+    ColumnPolyline,  // that polyline reduced to four points per pixel column: any pen
+    ColumnLines,     // one vertical line per pixel column: a one-pixel solid pen only
+};
+// What the plot uses for a pen: the fastest drawing that gives its pixels.
+LineDrawing LineDrawingFor(bool decimate, bool thinSolidPen);
+
+// Draws one series with the pen selected, clipped to nothing: the lines
+// alone. Used by DrawPlot and by pixel comparisons.
+void DrawSeriesLines(HDC dc, const RECT& plot, const PlotPane& pane, int series, LineDrawing how);
 
 // Draws n points spaced evenly from x0 to x1 (x axis units) with the pen
 // selected: the series lines and the overlaid runs.
 void DrawPointLines(HDC dc, const RECT& plot, const PlotPane& pane, const double* y, size_t n, double x0, double x1,
-                    bool decimate);
+                    LineDrawing how);

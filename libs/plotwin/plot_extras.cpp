@@ -119,9 +119,10 @@ void DrawOverlays(HDC dc, const RECT& plot, const PlotPane& pane, double scale, 
     for (int i = kMaxOverlays; i-- > 0;) {  // the first overlay lies on top
         const OverlaySeries& o = pane.extras.overlays[i];
         if (o.y.empty()) continue;
-        Pen pen(dc, CreatePen(PS_SOLID, Scaled(1, scale), OverlayColor(i)));
+        const int width = Scaled(1, scale);
+        Pen pen(dc, CreatePen(PS_SOLID, width, OverlayColor(i)));
         double x0 = o.spanSet ? o.x0 : pane.xMin, x1 = o.spanSet ? o.x1 : pane.xMax;
-        DrawPointLines(dc, plot, pane, o.y.data(), o.y.size(), x0, x1, decimate);
+        DrawPointLines(dc, plot, pane, o.y.data(), o.y.size(), x0, x1, LineDrawingFor(decimate, width == 1));
     }
 }
 

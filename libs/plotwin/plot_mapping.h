@@ -1,5 +1,5 @@
 // From data values to pixels: the axis ranges as drawn and the mapping of
-// series points onto the plot area, plus the column decimation that keeps
+// series points onto the plot area, plus the column reductions that keep
 // large series fast to draw.
 #pragma once
 #include <windows.h>
@@ -38,3 +38,12 @@ void MapSeries(const double* y, size_t n, const AxisMap& x, const AxisMap& ymap,
 // MapSeries' points.
 void MapDecimated(const double* y, size_t n, const AxisMap& x, const AxisMap& ymap, std::vector<POINT>& out,
                   std::vector<size_t>& runs);
+
+// The pixels that a one-pixel solid pen draws for MapSeries' polyline, as
+// PolyPolyline input (points, and the number of points of each line): per
+// pixel column one vertical line from the lowest to the highest row the
+// polyline covers there, the step to the next column only where it reaches
+// pixels that those lines do not, a run's last column with the step into it as
+// the polyline draws it, and a run of one point as a short horizontal mark.
+void MapColumnLines(const double* y, size_t n, const AxisMap& x, const AxisMap& ymap, std::vector<POINT>& out,
+                    std::vector<DWORD>& counts);

@@ -1,13 +1,11 @@
 // The plot library's window-free parts: number formats, pane messages on the
-// pane state, mapping, column decimation and the stored settings.
+// pane state, mapping and the stored settings.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
-#include <random>
 #include <vector>
 
-#include "libs/plotwin/plot_draw.h"
 #include "libs/plotwin/plot_format.h"
 #include "libs/plotwin/plot_mapping.h"
 #include "libs/plotwin/plot_pane.h"
@@ -162,94 +160,6 @@ TEST(Mapping, SeriesPointsSpanTheAxisAndNonFiniteValuesSplitRuns) {
     EXPECT_EQ(points[2].x, 130);
     EXPECT_EQ(points[4].x, 160);
     EXPECT_EQ(points[4].y, 40);
-}
-
-// Draws a series with a one-pixel pen into a white bitmap and returns its pixels.
-std::vector<DWORD> Render(const PlotPane& pane, const RECT& plot, int width, int height, bool decimate) {
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    BITMAPINFO bi = {};
-    bi.bmiHeader = {sizeof bi.bmiHeader, width, -height, 1, 32, BI_RGB};
-    void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(dc, bmp);
-    RECT all = {0, 0, width, height};
-    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    HPEN pen = CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
-    HGDIOBJ oldPen = SelectObject(dc, pen);
-    for (int s = 0; s < kSeriesCount; ++s) DrawSeriesLines(dc, plot, pane, s, decimate);
-    GdiFlush();
-    std::vector<DWORD> pixels(static_cast<const DWORD*>(bits), static_cast<const DWORD*>(bits) + width * height);
-    SelectObject(dc, oldPen);
-    DeleteObject(pen);
-    SelectObject(dc, old);
-    DeleteObject(bmp);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
-    return pixels;
-}
-
-TEST(Decimation, SamePixelsAsDrawingEveryPoint) {
-    std::mt19937 random(7);
-    std::normal_distribution<double> noise(0, 1);
-    struct Case { int count, plotWidth; double yMin, yMax; bool gaps, stairs; };
-    const Case cases[] = {
-        {65535, 1200, -20, 120, false, false},  // step response with noise, many points per column
-        {65535, 97, -20, 120, true, false},     // narrow pane, NaN gaps
-        {5000, 300, 0, 60, false, false},       // curve partly above the y range
-        {3000, 2, -20, 120, false, false},      // two columns only
-        {150, 1200, -20, 120, false, false},    // fewer points than columns
-        {20000, 300, -20, 120, false, true},    // flat steps with runs of one and two points
-    };
-    for (const Case& c : cases) {
-        PlotPane pane;
-        pane.xMin = 0;
-        pane.xMax = 500;
-        pane.yMin = c.yMin;
-        pane.yMax = c.yMax;
-        std::vector<double> y(c.count);
-        for (int i = 0; i < c.count; ++i) {
-            double t = 8.0 * i / c.count;
-            y[i] = 100 * (1 - std::exp(-t) * std::cos(3 * t)) + 4 * noise(random);
-            if (c.gaps && i % 9000 > 8800) y[i] = kNaN;
-            if (c.stairs) y[i] = (i % 7 == 2 || i % 7 == 5) ? kNaN : std::floor(i / 997.0) * 5;
-        }
-        pane.series[kSeriesActual].y = y;
-        for (double& v : y) v = -v / 2 + 30;
-        // The error curve ends by returning to the top of its last column.
-        y[c.count - 3] = 60;
-        y[c.count - 2] = 50;
-        y[c.count - 1] = 60;
-        pane.series[kSeriesError].y = y;
-        RECT plot = {10, 5, 10 + c.plotWidth, 405};
-        std::vector<DWORD> all = Render(pane, plot, c.plotWidth + 20, 410, false);
-        std::vector<DWORD> reduced = Render(pane, plot, c.plotWidth + 20, 410, true);
-        size_t differ = 0, ink = 0;
-        for (size_t i = 0; i < all.size(); ++i) {
-            differ += all[i] != reduced[i];
-            ink += (all[i] & 0xFFFFFF) != 0xFFFFFF;
-        }
-        EXPECT_EQ(differ, 0u) << c.count << " points in " << c.plotWidth << " columns";
-        EXPECT_GT(ink, static_cast<size_t>(c.plotWidth)) << "nothing drawn";
-    }
-}
-
-TEST(Decimation, KeepsAtMostFourPointsPerColumnAndEveryPointOfTheLast) {
-    std::vector<double> y(1000);
-    for (int i = 0; i < 1000; ++i) y[i] = (i * 37) % 91;
-    y[500] = kNaN;  // two runs
-    std::vector<POINT> out;
-    std::vector<size_t> runs;
-    MapDecimated(y.data(), y.size(), AxisMap{0, 1, 0, 9}, AxisMap{0, 100, 100, 0}, out, runs);
-    ASSERT_EQ(runs.size(), 2u);
-    // Columns of 111 points (56 at the ends); a run's last column keeps its
-    // points, less those that draw nothing more.
-    EXPECT_LE(runs[0], 4u * 4 + 111);
-    EXPECT_GT(runs[0], 4u * 4 + 50);
-    EXPECT_LE(runs[1], 4u * 4 + 56);
-    EXPECT_EQ(out.front().x, 0);
-    EXPECT_EQ(out.back().x, 9);
-    EXPECT_EQ(out.back().y, 100 - 999 * 37 % 91);
 }
 
 TEST(StoredSettings, RoundTripAndRejectedValues) {

@@ -6,13 +6,13 @@
 #include <commctrl.h>
 
 #include <cmath>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "analysis/test_metrics.h"
 #include "controller/zq_library.h"
 #include "app_fixture.h"
+#include "extras_recorder.h"
 #include "core/settings.h"
 #include "file_dialog_recorder.h"
 #include "history/history_file.h"
@@ -32,56 +32,6 @@
 #include "temp_files.h"
 
 namespace {
-
-// What pane 0 last received of the plot library's own messages.
-class ExtrasRecorder {
-public:
-    explicit ExtrasRecorder(HWND pane) : pane_(pane) {
-        Current() = this;
-        previous_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(pane, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc)));
-    }
-    ~ExtrasRecorder() {
-        SetWindowLongPtrA(pane_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_));
-        Current() = nullptr;
-    }
-    std::string text;
-    bool hasText = false;
-    std::vector<double> markers;
-    std::map<int, std::string> overlayNames;
-    std::map<int, std::vector<double>> overlays;
-    int overlayClears = 0;
-    void Reset() { *this = ExtrasRecorder(Keep{}); }
-
-private:
-    struct Keep {};
-    explicit ExtrasRecorder(Keep) {}
-    static ExtrasRecorder*& Current() {
-        static ExtrasRecorder* r = nullptr;
-        return r;
-    }
-    static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-        ExtrasRecorder* r = Current();
-        switch (m) {
-        case PWM_CLEAR: r->hasText = false; r->text.clear(); r->markers.clear(); r->overlays.clear(); r->overlayNames.clear(); break;
-        case PWM_SETMETRICSTEXT: r->hasText = lp != 0; r->text = lp ? reinterpret_cast<const char*>(lp) : ""; break;
-        case PWM_SETMARKERS: {
-            const double* v = reinterpret_cast<const double*>(lp);
-            r->markers.assign(v, v + wp);
-            break;
-        }
-        case PWM_CLEAROVERLAYS: ++r->overlayClears; r->overlays.clear(); r->overlayNames.clear(); break;
-        case PWM_SETOVERLAY: {
-            const double* v = reinterpret_cast<const double*>(lp);
-            r->overlays[LOWORD(wp)].assign(v, v + HIWORD(wp));
-            break;
-        }
-        case PWM_SETOVERLAYNAME: r->overlayNames[static_cast<int>(wp)] = reinterpret_cast<const char*>(lp); break;
-        }
-        return CallWindowProcA(r->previous_, w, m, wp, lp);
-    }
-    HWND pane_ = nullptr;
-    WNDPROC previous_ = nullptr;
-};
 
 // The message boxes the responder saw (it also sees the modeless window activated again).
 std::vector<DialogRecord> MessageBoxes(const Responder& r) {

@@ -15,12 +15,18 @@
 #include "controller/zq_library.h"
 #include "core/connection.h"
 #include "core/record_time.h"
+#include "extras_recorder.h"
+#include "history/history_file.h"
+#include "libs/plotwin/plotwin.h"
+#include "registry.h"
 #include "resources/app_ids.h"
+#include "resources/panel_ids.h"
 #include "resources/test_setup_ids.h"
 #include "responder.h"
 #include "screenshot.h"
 #include "setup/test_setup.h"
 #include "steptest/step_run.h"
+#include "temp_files.h"
 
 namespace {
 
@@ -683,6 +689,89 @@ TEST_F(TestSetupSheet, AppliedPlotChoicesRelayTheMainWindowOut) {
     app.Command(IDM_TEST_SETUP);
     EXPECT_EQ(s.PlotStyle, kPlotSeparate);
     for (int i = 0; i < kPaneCount; ++i) EXPECT_EQ(IsWindowVisible(s.PlotPanes[i]) != FALSE, i < 3) << i;
+}
+
+// "Response metrics" turns pane 0's metrics box and markers off and on; the
+// choice is a global setting, written at close and read at the next start.
+TEST_F(TestSetupSheet, ResponseMetricsBoxHidesAndRestoresBoxAndMarkersAndIsStored) {
+    const std::string history = FreshFolder("metricshistory");
+    SetHistoryRoot(history);  // the bench tests' history rows go to a scratch folder
+    auto benchTest = [&] {
+        AppState& s = S();
+        ZqReset(s.ControllerHandle, 0);
+        app.Command(IDC_MOTOR_ON);
+        s.Test.RecordTime = 0.1;
+        s.Test.Delay = 0.0;
+        s.Test.Distance = 100.0;
+        s.Test.Sampling = 1;
+        RunStepTest(app.Main(), 1);
+        ASSERT_EQ(s.TestDone, 1);
+    };
+    // Clicks the box as a user does, then OK; returns whether it was checked before.
+    auto clickMetrics = [&] {
+        bool before = false;
+        responder.Handle([&before](HWND sheet) {
+            HWND page = ShowPage(sheet, kPlot);
+            before = Checked(page, IDC_PLOT_METRICS);
+            SendDlgItemMessageA(page, IDC_PLOT_METRICS, BM_CLICK, 0, 0);
+            Press(sheet, PSBTN_OK);
+        });
+        app.Command(IDM_TEST_SETUP);
+        EXPECT_EQ(responder.Pending(), 0u);
+        return before;
+    };
+    auto storedMetrics = [] {
+        return ReadRegValue(HKEY_CURRENT_USER, "Software\\Quelmont\\Draxwell\\Loopsmith", "PlotMetrics");
+    };
+    auto close = [&] {
+        responder.Press(IDNO);  // tuning parameters changed by the tests: not saved to the controller
+        app.Close();
+        responder.DropScript();
+    };
+    {
+        ExtrasRecorder pane0(S().PlotPanes[0]);
+        benchTest();
+        ASSERT_TRUE(pane0.hasText);
+        ASSERT_EQ(pane0.markers.size(), static_cast<size_t>(kMarkerCount));
+        const std::string shown = pane0.text;
+        const std::vector<double> marked = pane0.markers;
+
+        EXPECT_TRUE(clickMetrics());
+        EXPECT_EQ(S().PlotMetrics, 0);
+        EXPECT_FALSE(pane0.hasText);
+        EXPECT_TRUE(pane0.markers.empty());
+
+        EXPECT_FALSE(clickMetrics());
+        EXPECT_EQ(S().PlotMetrics, 1);
+        EXPECT_EQ(pane0.text, shown);
+        ASSERT_EQ(pane0.markers.size(), marked.size());
+        for (size_t i = 0; i < marked.size(); ++i)  // a marker left out is NaN both times
+            EXPECT_TRUE(pane0.markers[i] == marked[i] || (std::isnan(pane0.markers[i]) && std::isnan(marked[i]))) << i;
+
+        EXPECT_TRUE(clickMetrics());
+        EXPECT_FALSE(pane0.hasText);
+    }
+    close();
+    RegValue off = storedMetrics();
+    EXPECT_TRUE(off.exists);
+    EXPECT_EQ(off.type, static_cast<DWORD>(REG_BINARY));
+    EXPECT_EQ(off.bytes, (std::vector<unsigned char>{0}));
+
+    // The next start reads it back: the box shows unchecked and a test draws no box.
+    ASSERT_NE(app.Start(), nullptr);
+    {
+        ExtrasRecorder pane0(S().PlotPanes[0]);
+        benchTest();
+        EXPECT_FALSE(pane0.hasText);
+        EXPECT_TRUE(pane0.markers.empty());
+        EXPECT_FALSE(clickMetrics());
+        EXPECT_TRUE(pane0.hasText);
+        EXPECT_EQ(pane0.markers.size(), static_cast<size_t>(kMarkerCount));
+    }
+    close();
+    EXPECT_EQ(storedMetrics().bytes, (std::vector<unsigned char>{1}));
+    SetHistoryRoot("");
+    RemoveTree(history);
 }
 
 // ---------------------------------------------------------------- info
