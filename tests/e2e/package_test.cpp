@@ -75,11 +75,16 @@ TEST(Package, InstallerAsksForTheFolderUnderProgramFiles) {
     EXPECT_FALSE(SaveWindowScreenshot(wizard, "installer_welcome").empty());
     PostMessageA(wizard, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(wizard, IDOK)));
     EditSearch edits;
-    for (int waited = 0; edits.texts.empty() && waited < 20000; waited += 250) {
+    // The folder page is built after the click; its edit may show up empty first.
+    for (int waited = 0; waited < 30000; waited += 250) {
         Sleep(250);
+        edits.texts.clear();
         EnumChildWindows(wizard, CollectEdits, reinterpret_cast<LPARAM>(&edits));
+        if (!edits.texts.empty() && !edits.texts.front().empty()) break;
     }
     Sleep(500);
+    edits.texts.clear();
+    EnumChildWindows(wizard, CollectEdits, reinterpret_cast<LPARAM>(&edits));
     EXPECT_EQ(edits.texts, (std::vector<std::string>{folder}));
     EXPECT_FALSE(SaveWindowScreenshot(wizard, "installer_folder").empty());
     PostMessageA(wizard, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
@@ -132,8 +137,12 @@ TEST(Package, SilentInstallRunsTheProgramAndSilentUninstallRemovesIt) {
         ASSERT_TRUE(uninstaller.Started());
         EXPECT_EQ(uninstaller.WaitExit(60000), 0u);
     }
-    // The uninstaller finishes from a copy of itself in the temporary folder.
-    for (int waited = 0; Exists(folder) && waited < 60000; waited += 250) Sleep(250);
+    // The uninstaller finishes from a copy of itself in the temporary folder:
+    // wait until the folder, the shortcut and the registration are all gone.
+    for (int waited = 0; (Exists(folder) || Exists(shortcut) || KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey)) &&
+                         waited < 60000;
+         waited += 250)
+        Sleep(250);
     EXPECT_FALSE(Exists(folder)) << folder;
     EXPECT_FALSE(Exists(shortcut));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
