@@ -20,10 +20,12 @@ namespace {
 // Status flags of ZqDecodeStatus beyond the motor-on and fault ones.
 constexpr int kStatusMoving = 2;
 
-// Measuring moves go a quarter of the test distance each way, for 0.4 s.
-constexpr double kMeasureShare = 0.25;
+// Measuring: a quarter of the test distance out and back shows whether the
+// gains are safe; the whole test distance out and back then gives the fit as
+// many encoder counts as the run may use.
+constexpr double kProbeShare = 0.25;
 constexpr double kMeasureSeconds = 0.4;
-constexpr double kCheckSeconds = 0.5;
+constexpr double kCheckSeconds = 0.8;
 constexpr int kMinPoints = 100;
 // A measuring move that needs more than this share of its samples at the
 // torque limit says more about the limit than about the axis.
@@ -238,12 +240,18 @@ void AutoTuneRun::PlanMeasuring() {
     if (g.i == 0) g.i = 0.1 * g.p;
     if (g.d == 0) g.d = g.p;
     measuring_ = g;
-    const double dm = kMeasureShare * std::fabs(setup_.distance);
+    const double dm = kProbeShare * std::fabs(setup_.distance), d = std::fabs(setup_.distance);
     const int n = std::clamp(static_cast<int>(std::lround(kMeasureSeconds / period_)), kMinPoints, buffer_);
     plan_.clear();
-    if (measuringAttempt_ > 0) plan_.push_back({-dm, n, g, true});  // back to the start first
+    returnMoves_ = 0;
+    if (offset_ != 0) {
+        plan_.push_back({-offset_, n, g, true});  // back to the start first
+        returnMoves_ = 1;
+    }
     plan_.push_back({dm, n, g, false});
     plan_.push_back({-dm, n, g, true});
+    plan_.push_back({d, n, g, false});
+    plan_.push_back({-d, n, g, true});
     planIndex_ = 0;
     measured_moves_.clear();
     BeginMove(plan_[0]);
@@ -345,6 +353,7 @@ DWORD AutoTuneRun::WaitMoveStep() {
 }
 
 DWORD AutoTuneRun::AfterMoveStep() {
+    offset_ += move_.distance;
     std::string why;
     const bool checking = phase_ == TunePhase::Checking;
     if (TrippedOrOff(&why)) {
@@ -364,16 +373,10 @@ DWORD AutoTuneRun::AfterMoveStep() {
             // The gains in force are not safe to measure with: a quarter of P.
             ++measuringAttempt_;
             PlanMeasuring();
-            if (move_.distance < 0) {
-                // Already back at the start: no return move needed.
-                plan_.erase(plan_.begin());
-                BeginMove(plan_[0]);
-            }
             return 0;
         }
         // The first move of a retry only brings the axis back.
-        const bool returnOnly = measuringAttempt_ > 0 && plan_.size() == 3 && planIndex_ == 1;
-        if (!returnOnly) measured_moves_.push_back(move_);
+        if (planIndex_ > returnMoves_) measured_moves_.push_back(move_);
         if (planIndex_ < plan_.size()) {
             BeginMove(plan_[planIndex_]);
         } else {
@@ -396,12 +399,13 @@ DWORD AutoTuneRun::AfterMoveStep() {
 }
 
 DWORD AutoTuneRun::AnalyseStep() {
-    if (measured_moves_.size() < 2) {
+    if (measured_moves_.size() < 4) {
         Fail("the measuring moves were not captured");
         return 0;
     }
-    const CapturedMove& out = measured_moves_[0];
-    const CapturedMove& back = measured_moves_[1];
+    // The loop's scaling from the long moves: the most error to see it in.
+    const CapturedMove& out = measured_moves_[2];
+    const CapturedMove& back = measured_moves_[3];
     std::vector<double> eOut = ErrorOf(out), eBack = ErrorOf(back);
     const double v = filter0_.VelocityGain;
     scale_ = AnalyseLoop({eOut.data(), out.torque.data(), out.optimal.data(), eOut.size(), period_, derivativeTicks_,

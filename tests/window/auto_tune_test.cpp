@@ -206,7 +206,7 @@ TEST_F(AutoTuneTest, FullRunOnAxis1ThenApplyWritesTheGainsAndAddsTheRun) {
     Gains atDone;
     Outcome out = RunDialog(IDC_TUNE_MEDIUM, [&](HWND dialog) {
         atDone = AxisGains(S());
-        SaveWindowScreenshot(dialog, "auto_tune_done");
+        SaveWindowScreenshot(dialog, "auto_tune_dialog");
         journal.Mark();
         PressButton(dialog, IDC_TUNE_APPLY);
     });
@@ -323,9 +323,10 @@ TEST_F(AutoTuneTest, CancelInEveryPhaseRestoresTheGains) {
 }
 
 TEST_F(AutoTuneTest, APlantThatTripsStopsWithTheReasonAndRestores) {
-    // A light axis of its own description, and a check step of 250 straight
-    // to the target (no trajectory): the error at once exceeds the following
-    // error limit of 200 and the motor is switched off.
+    // A light axis of its own description, and a test distance of 250 moved
+    // straight to the target (no trajectory): on the first move of the whole
+    // distance the error at once exceeds the following error limit of 200 and
+    // the motor is switched off.
     SimConfigFile config(
         "[controller.0]\ntype = 6\nflags = 4\naxes = 1\n"
         "[controller.0.axis.1]\ninertia = 0.5\ntorque_limit = 5\ncoulomb = 5000\n");
@@ -334,7 +335,7 @@ TEST_F(AutoTuneTest, APlantThatTripsStopsWithTheReasonAndRestores) {
     S().Test.Trajectory = 0;
     const Gains before = AxisGains(S());
     Outcome out = RunDialog(IDC_TUNE_MEDIUM, [](HWND dialog) { PressButton(dialog, IDCANCEL); });
-    EXPECT_EQ(out.status, "Stopped: the axis tripped on its following error limit during a check step");
+    EXPECT_EQ(out.status, "Stopped: the axis tripped on its following error limit during a measuring move");
     EXPECT_FALSE(out.applyEnabled);
     EXPECT_EQ(out.closeText, "Close");
     ExpectGains(S(), before, "after the trip");
