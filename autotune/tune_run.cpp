@@ -502,7 +502,10 @@ DWORD AutoTuneRun::EvaluateStep() {
     }
     if (checks_ >= kMaxChecks) {
         char text[160];
-        if (!measured_.settled) std::snprintf(text, sizeof text, "the check step rings and does not settle");
+        if (!measured_.settled)
+            std::snprintf(text, sizeof text,
+                          measured_.overshoot > 2 ? "the check step rings and does not settle"
+                                                  : "the check step does not settle within its record time");
         else if (overshoots)
             std::snprintf(text, sizeof text, "the check step overshoots by %.1f %% (the style allows %.0f %%)",
                           measured_.overshoot, limit);

@@ -42,6 +42,8 @@ struct Result {
     double searchSettling = -1;
     double searchOvershoot = -1;
     int checks = 0;
+    StepFigures predicted;
+    GainSet proposed;
 };
 
 // A 100-unit step on the simulation core with the given gains, as the step
@@ -141,6 +143,8 @@ Result TuneThroughLibrary(const Plant& plant, const std::string& path) {
     r.status = run.Status();
     r.check = run.Measured();
     r.checks = run.Checks();
+    r.predicted = run.Predicted();
+    r.proposed = run.Proposed();
     ZqClose(h);
     return r;
 }
@@ -195,7 +199,9 @@ int main() {
                 "search", "ratio", "status");
     int met = 0, total = 0;
     double worstRatio = 0, worstWall = 0;
-    for (size_t k = 0; k < plants.size(); ++k) {
+    size_t first = 0;  // AUTOTUNE_BENCH_FIRST: skip to a plant (1 = the first)
+    if (const char* f = std::getenv("AUTOTUNE_BENCH_FIRST")) first = static_cast<size_t>(std::max(1, std::atoi(f)) - 1);
+    for (size_t k = first; k < plants.size(); ++k) {
         const Plant& plant = plants[k];
         std::string path = std::string(dir) + "loopsmith-autotune-bench-" + std::to_string(GetCurrentProcessId()) +
                            "-" + std::to_string(k) + ".ini";
@@ -225,6 +231,9 @@ int main() {
         std::printf("%-9s %-62s %6.1f %7.1f %8.1f %6.1f %8.1f %6.2f %s (%d check%s)\n", plant.name.c_str(),
                     params.c_str(), r.check.overshoot, r.check.rise * 1000, r.check.settling * 1000, r.wall,
                     r.searchSettling * 1000, ratio, r.status.c_str(), r.checks, r.checks == 1 ? "" : "s");
+        if (r.checks > 0)
+            std::printf("          last proposal P %.4g I %.4g D %.4g, predicted overshoot %.1f %% settling %.1f ms\n",
+                        r.proposed.p, r.proposed.i, r.proposed.d, r.predicted.overshoot, r.predicted.settling * 1000);
         std::fflush(stdout);
     }
     std::printf("\n%d of %d plants meet every goal; worst settling ratio %.2f, longest run %.1f s\n", met, total,
