@@ -63,6 +63,12 @@ void ShowRun(HWND dialog, const AutoTuneRun& run) {
         ShowGain(dialog, IDC_TUNE_PROPOSED_D, run.Proposed().d);
         const StepFigures& p = run.Predicted();
         std::string text = "Predicted: " + TuneFiguresText(p.rise, p.overshoot, p.settling, p.Settled());
+        if (run.Proposed().integrationLimit >= 0) {
+            char line[96];
+            std::snprintf(line, sizeof line, "\r\nIntegration limit %.4g (now %.4g)", run.Proposed().integrationLimit,
+                          run.OriginalFilter().IntegrationLimit);
+            text += line;
+        }
         if (run.Checks() > 0 && !run.CheckStep().actual.empty()) {
             const CheckFigures& m = run.Measured();
             text += "\r\nMeasured: " + TuneFiguresText(m.rise, m.overshoot, m.settling, m.settled);
@@ -173,6 +179,15 @@ void OnApply(HWND dialog, DialogData* data) {
     AutoTuneRun* run = data->run.get();
     if (!run || run->Phase() != TunePhase::Done) return;
     AppState& s = *data->state;
+    const double limit = run->Proposed().integrationLimit;
+    if (limit >= 0) {
+        // The integration limit goes in the filter record first, so that the
+        // I and D writes below carry it to the gantry partner with the rest.
+        FilterConfig f = {};
+        ZqGetFilterConfig(s.ControllerHandle, static_cast<unsigned short>(s.Axis), &f);
+        f.IntegrationLimit = limit;
+        ZqSetFilterConfig(s.ControllerHandle, static_cast<unsigned short>(s.Axis), &f);
+    }
     HistoryRun gains;
     gains.P = run->Proposed().p;
     gains.I = run->Proposed().i;

@@ -174,6 +174,7 @@ void AutoTuneRun::WriteGains(const GainSet& g, bool integral) {
     FilterConfig f = filter0_;
     f.IntegralGain = integral ? g.i : 0;
     f.DerivativeGain = g.d;
+    if (g.integrationLimit >= 0) f.IntegrationLimit = g.integrationLimit;
     ZqSetFilterConfig(setup_.handle, setup_.axis, &f);
 }
 
@@ -376,7 +377,15 @@ DWORD AutoTuneRun::AfterMoveStep() {
             return 0;
         }
         // The first move of a retry only brings the axis back.
-        if (planIndex_ > returnMoves_) measured_moves_.push_back(move_);
+        if (planIndex_ > returnMoves_) {
+            measured_moves_.push_back(move_);
+            // What holds the axis at rest (friction, a steady load): the mean
+            // output over the last tenth of the move.
+            const size_t n = move_.torque.size(), from = n - n / 10;
+            double sum = 0;
+            for (size_t k = from; k < n; ++k) sum += move_.torque[k];
+            if (n > from) restOutput_ = std::max(restOutput_, std::fabs(sum / static_cast<double>(n - from)));
+        }
         if (planIndex_ < plan_.size()) {
             BeginMove(plan_[planIndex_]);
         } else {
@@ -449,7 +458,13 @@ DWORD AutoTuneRun::ComputeStep() {
     job->axis.period = period_;
     job->axis.derivativeTicks = derivativeTicks_;
     job->axis.outputLimit = motion_.Torque;
-    job->axis.integrationLimit = filter0_.IntegrationLimit;
+    // The integrator only has to overcome friction and what holds the axis at
+    // rest; a limit much above that winds up during the move and overshoots.
+    // Never above the limit in force.
+    double limit = std::max({3 * plant_.coulomb / plant_.gain, 2 * restOutput_, 0.01 * motion_.Torque});
+    if (filter0_.IntegrationLimit > 0) limit = std::min(limit, filter0_.IntegrationLimit);
+    tunedIntegrationLimit_ = limit;
+    job->axis.integrationLimit = limit;
     job->style = setup_.style;
     const int n = std::clamp(static_cast<int>(std::lround(kCheckSeconds / period_)), kMinPoints, buffer_);
     job->ticks = static_cast<size_t>(n) + 1;
@@ -481,7 +496,8 @@ DWORD AutoTuneRun::ComputeWaitStep() {
         Fail("the loop scaling is not usable");
         return 0;
     }
-    proposed_ = {design_.gains.kp / scale_.p, design_.gains.ki / scale_.i, design_.gains.kd / scale_.d};
+    proposed_ = {design_.gains.kp / scale_.p, design_.gains.ki / scale_.i, design_.gains.kd / scale_.d,
+                 tunedIntegrationLimit_};
     predicted_ = design_.predicted;
     hasProposal_ = true;
     ++checks_;

@@ -28,9 +28,11 @@ struct AutoTuneSetup {
     bool trajectory = false;     // moves through the trajectory generator (operating mode 2)
 };
 
-// P, I and D as the controller holds them.
+// P, I and D as the controller holds them, and the integration limit the
+// method chose (negative: the one in force is kept).
 struct GainSet {
     double p = 0, i = 0, d = 0;
+    double integrationLimit = -1;
 };
 
 // One captured move: points at the servo period from the move's start, and
@@ -88,6 +90,9 @@ public:
     const CapturedMove& CheckStep() const { return check_; }
     const FilterConfig& OriginalFilter() const { return filter0_; }
     int Checks() const { return checks_; }
+    // What the measuring found: the loop's scaling and the identified axis.
+    const LoopScale& Scale() const { return scale_; }
+    const PlantModel& Plant() const { return plant_; }
     double ServoPeriodSeconds() const { return period_; }
 
 private:
@@ -143,6 +148,8 @@ private:
     double settlePosition_ = 0;
     bool settleHave_ = false;
 
+    double tunedIntegrationLimit_ = -1;
+    double restOutput_ = 0;  // largest output that held the axis at rest after a measuring move
     std::vector<CapturedMove> measured_moves_;
     std::vector<CapturedMove> check_moves_;
     int measuringAttempt_ = 0;

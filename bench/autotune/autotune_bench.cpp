@@ -44,6 +44,8 @@ struct Result {
     int checks = 0;
     StepFigures predicted;
     GainSet proposed;
+    PlantModel plant;
+    LoopScale scale;
 };
 
 // A 100-unit step on the simulation core with the given gains, as the step
@@ -145,6 +147,8 @@ Result TuneThroughLibrary(const Plant& plant, const std::string& path) {
     r.checks = run.Checks();
     r.predicted = run.Predicted();
     r.proposed = run.Proposed();
+    r.plant = run.Plant();
+    r.scale = run.Scale();
     ZqClose(h);
     return r;
 }
@@ -234,6 +238,10 @@ int main() {
         if (r.checks > 0)
             std::printf("          last proposal P %.4g I %.4g D %.4g, predicted overshoot %.1f %% settling %.1f ms\n",
                         r.proposed.p, r.proposed.i, r.proposed.d, r.predicted.overshoot, r.predicted.settling * 1000);
+        if (r.plant.ok)
+            std::printf("          identified gain %.4g viscous %.3g coulomb %.4g delay %d fit %.3f; scale P %.3g I %.3g D %.3g\n",
+                        r.plant.gain, r.plant.viscous, r.plant.coulomb, r.plant.delay, r.plant.quality, r.scale.p,
+                        r.scale.i, r.scale.d);
         std::fflush(stdout);
     }
     std::printf("\n%d of %d plants meet every goal; worst settling ratio %.2f, longest run %.1f s\n", met, total,

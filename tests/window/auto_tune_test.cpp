@@ -233,9 +233,16 @@ TEST_F(AutoTuneTest, FullRunOnAxis1ThenApplyWritesTheGainsAndAddsTheRun) {
     EXPECT_NE(after.p, before.p);
     EXPECT_EQ(S().Modified, 1);
     std::vector<std::string> writes = Journal::Filter(journal.Since(), {"ZqSetGain", "ZqSetFilterConfig"});
-    ASSERT_EQ(writes.size(), 3u);
-    EXPECT_EQ(writes[0].rfind("ZqSetGain(", 0), 0u);
-    EXPECT_EQ(writes[1].rfind("ZqSetFilterConfig(", 0), 0u);
+    // The integration limit in the filter record, then P, I and D as the sliders write them.
+    ASSERT_EQ(writes.size(), 4u);
+    EXPECT_EQ(writes[0].rfind("ZqSetFilterConfig(", 0), 0u);
+    EXPECT_EQ(writes[1].rfind("ZqSetGain(", 0), 0u);
+    EXPECT_EQ(writes[2].rfind("ZqSetFilterConfig(", 0), 0u);
+    FilterConfig filter = {};
+    ZqGetFilterConfig(S().ControllerHandle, 1, &filter);
+    EXPECT_GT(filter.IntegrationLimit, 0.0);
+    EXPECT_LE(filter.IntegrationLimit, 2.0);  // never above the limit in force (the bench's 2)
+    EXPECT_NE(out.results.find("Integration limit "), std::string::npos) << out.results;
 
     // The check step is on display and in the history as an "auto tune" run.
     EXPECT_EQ(S().TestDone, 1);
