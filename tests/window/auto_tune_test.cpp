@@ -35,6 +35,7 @@ std::string Text(HWND dialog, int id) {
 
 struct Gains {
     double p = 0, i = 0, d = 0;
+    double integrationLimit = -1;  // -1 in an expectation: not compared
 };
 
 Gains AxisGains(const AppState& s) {
@@ -44,6 +45,7 @@ Gains AxisGains(const AppState& s) {
     ZqGetFilterConfig(s.ControllerHandle, static_cast<unsigned short>(s.Axis), &f);
     g.i = f.IntegralGain;
     g.d = f.DerivativeGain;
+    g.integrationLimit = f.IntegrationLimit;
     return g;
 }
 
@@ -62,6 +64,7 @@ void ExpectGains(const AppState& s, const Gains& want, const char* where) {
     EXPECT_DOUBLE_EQ(now.p, want.p) << where;
     EXPECT_DOUBLE_EQ(now.i, want.i) << where;
     EXPECT_DOUBLE_EQ(now.d, want.d) << where;
+    if (want.integrationLimit >= 0) EXPECT_DOUBLE_EQ(now.integrationLimit, want.integrationLimit) << where;
 }
 
 // What the dialog showed once its run ended.
