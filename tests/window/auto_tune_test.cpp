@@ -263,6 +263,40 @@ TEST_F(AutoTuneTest, FullRunOnAxis1ThenApplyWritesTheGainsAndAddsTheRun) {
     EXPECT_EQ(RememberedStyle(S().ControllerID, 1), TuneStyle::Medium);
 }
 
+TEST_F(AutoTuneTest, GantryPartnerFollowsTheMovesAndApplySharesTheGains) {
+    Start();
+    S().Gantry = 1;
+    S().GantryMaster = 1;
+    S().GantrySlave = 2;
+    S().GantryShare = 1;
+    const short h = S().ControllerHandle;
+    ZqEnableAxis(h, 2, 1);
+    PumpMessages(100);
+    double partnerStart = 0;
+    ZqGetPositionEx(h, 2, &partnerStart);
+    Gains partnerBefore;
+    ZqGetGain(h, 2, &partnerBefore.p);
+    double partnerAtDone = 0, partnerPAtDone = 0;
+    Outcome out = RunDialog(IDC_TUNE_MEDIUM, [&](HWND dialog) {
+        ZqGetPositionEx(h, 2, &partnerAtDone);
+        ZqGetGain(h, 2, &partnerPAtDone);
+        PressButton(dialog, IDC_TUNE_APPLY);
+    });
+    ASSERT_EQ(out.status, "Done") << out.results;
+    // Geared to the axis during the run, and back where it started; its gains untouched until Apply.
+    EXPECT_NEAR(partnerAtDone, partnerStart, 2.0);
+    EXPECT_DOUBLE_EQ(partnerPAtDone, partnerBefore.p);
+    const Gains axis = AxisGains(S());
+    double partnerP = 0;
+    FilterConfig partnerFilter = {};
+    ZqGetGain(h, 2, &partnerP);
+    ZqGetFilterConfig(h, 2, &partnerFilter);
+    EXPECT_DOUBLE_EQ(partnerP, axis.p);
+    EXPECT_DOUBLE_EQ(partnerFilter.IntegralGain, axis.i);
+    EXPECT_DOUBLE_EQ(partnerFilter.DerivativeGain, axis.d);
+    EXPECT_DOUBLE_EQ(partnerFilter.IntegrationLimit, axis.integrationLimit);
+}
+
 TEST_F(AutoTuneTest, FixedPointControllerAxis1RunsAndCloseKeepsTheOldGains) {
     Start("-b 1");
     ASSERT_EQ(S().ControllerID, 1);
