@@ -36,6 +36,9 @@ constexpr int kMaxChecks = 3;
 constexpr DWORD kRestLimitMs = 3000;
 constexpr DWORD kCaptureGraceMs = 3000;
 constexpr DWORD kPollMs = 20;
+// The gain search ends by itself in well under a second; this only keeps a
+// run from waiting for ever should it not.
+constexpr DWORD kComputeLimitMs = 60000;
 
 bool Flag(short h, int status, int flag) { return ZqDecodeStatus(h, status, flag) > 0; }
 
@@ -480,12 +483,16 @@ DWORD AutoTuneRun::ComputeStep() {
         job->result = DesignGains(job->axis, job->style, job->command, job->ticks, job->limits);
         job->done = true;
     }).detach();
+    computeStarted_ = GetTickCount();
     step_ = Step::ComputeWait;
     return kPollMs;
 }
 
 DWORD AutoTuneRun::ComputeWaitStep() {
-    if (!job_->done) return kPollMs;
+    if (!job_->done) {
+        if (GetTickCount() - computeStarted_ > kComputeLimitMs) Fail("the gain computation did not end");
+        return kPollMs;
+    }
     design_ = job_->result;
     job_.reset();
     if (!design_.ok) {

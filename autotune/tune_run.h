@@ -144,7 +144,7 @@ private:
     size_t planIndex_ = 0;
     MovePlan current_;
     CapturedMove move_;
-    DWORD moveStarted_ = 0, waitLimit_ = 0, settleSince_ = 0;
+    DWORD moveStarted_ = 0, waitLimit_ = 0, settleSince_ = 0, computeStarted_ = 0;
     double settlePosition_ = 0;
     bool settleHave_ = false;
 
