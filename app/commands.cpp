@@ -1,4 +1,5 @@
 // Menu commands, the File popup and the status timer of the main window.
+#include "../autotune/auto_tune_dialog.h"
 #include "../history/history_runs.h"
 #include "../history/history_window.h"
 #include "commands.h"
@@ -211,6 +212,7 @@ LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     case IDM_SCALING_SETUP: ScalingSetup(window, *s); break;
     case IDM_PID_SLIDER_SETUP: s->LimitsDialogMask = 7; RunLimitsDialog(window, *s); break;
     case IDM_TEST_SETUP: TestSetup(window); break;
+    case IDM_AUTO_TUNE: RunAutoTune(window); break;
     case IDM_HISTORY: OpenHistoryWindow(window); break;
     case IDM_PLOT_WINDOW_SETUP: PlotSetupDialog(window, s->PlotPanes, s->PlotPaneCount(), 0, 0); break;
     case IDM_HELP_TOPICS: ShowHelpTopic(window, kHelpContents); break;

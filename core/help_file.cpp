@@ -31,6 +31,7 @@ const HelpTopic kControllerDialogs = {"controller-dialogs.html", "controller dia
 const HelpTopic kMessages = {"messages.html", "messages"};
 const HelpTopic kHistory = {"test-history.html", "test history"};
 const HelpTopic kStepTest = {"step-test.html", "step test"};
+const HelpTopic kAutoTune = {"auto-tune.html", "auto tune"};
 
 // Dialogs and message boxes by caption; a dialog that names its axis after a
 // dash ("Axis Setup - Axis 1") counts under its plain caption. Message boxes
@@ -54,6 +55,7 @@ const CaptionTopic kByCaption[] = {
     {"Test History", &kHistory},
     {"Export History", &kHistory},
     {"Step Test", &kStepTest},
+    {"Auto Tune", &kAutoTune},
     {"Loopsmith", &kMessages},
     {"Parameter Error", &kMessages},
     {"Warning", &kMessages},

@@ -19,6 +19,7 @@
 #define IDM_PID_SLIDER_SETUP  202
 #define IDM_TEST_SETUP        203
 #define IDM_PLOT_WINDOW_SETUP 204
+#define IDM_AUTO_TUNE         205
 #define IDM_STEP_PLUS         210
 #define IDM_STEP_MINUS        211
 #define IDM_CLEAR_PLOT        212

@@ -141,7 +141,8 @@ TEST_F(ProgramStep, ScreenshotsOfStepsOnTheResonantAxes) {
         RefreshSliders(s);
         // The engineer's buttons: trajectory generator and motor on, then Step Plus.
         app.Command(IDC_TRAJ_ON);
-        app.Command(IDC_MOTOR_ON);
+        // The panel's own On button (its id 205 is also the main window's Auto Tune command).
+        SendMessageA(GetDlgItem(app.Panel(), IDC_MOTOR_ON), BM_CLICK, 0, 0);
         PumpMessages(400);  // the status timer lights the motor lamp
         s.TestDone = 0;
         app.Command(IDC_STEP_PLUS);

@@ -127,7 +127,7 @@ TEST_F(CommandsTest, MenuHoldsEveryCommandInOrder) {
         {0, "Au&to Initialize", 104}, {0, "Save All Axis Settings", 105}, {0, "&Import ZPCL...", 106},
         {0, "&Export ZPCL...", 107}, {0, "", 0}, {0, "&Print...\tCtrl+P", 108}, {0, "", 0}, {0, "E&xit", 109},
         {1, "&Axis Setup...", 200}, {1, "S&caling Setup...", 201}, {1, "", 0}, {1, "&PID Slider Setup...", 202},
-        {1, "&Test Setup...", 203}, {1, "", 0}, {1, "P&lot Window Setup...", 204},
+        {1, "&Test Setup...", 203}, {1, "Auto &Tune...", 205}, {1, "", 0}, {1, "P&lot Window Setup...", 204},
         {2, "Step &Plus\tF5", 210}, {2, "Step &Minus\tCtrl+F5", 211}, {2, "", 0}, {2, "&Clear Plot\tCtrl+N", 212},
         {2, "&Zero Position\tCtrl+Z", 213}, {2, "", 0}, {2, "&History...\tCtrl+H", 220},
         {3, "&Help Topics", 300}, {3, "", 0}, {3, "A&bout", 301},
@@ -169,10 +169,10 @@ TEST_F(CommandsTest, ClearFromEitherMenuAndThePanelButtonDropsTheTest) {
 
 TEST_F(CommandsTest, UnhandledIdsAreForwardedUnchangedToThePanel) {
     CommandSpy spy(Panel());
-    for (int id : {210, 211, 212, 213, 205, 999}) app.Command(id);
-    EXPECT_EQ(spy.ids, (std::vector<int>{210, 211, 212, 213, 205, 999}));
+    for (int id : {210, 211, 212, 213, 218, 999}) app.Command(id);
+    EXPECT_EQ(spy.ids, (std::vector<int>{210, 211, 212, 213, 218, 999}));
     spy.ids.clear();
-    for (int id : {100, 102, 103, 104, 105, 200, 201, 202, 203, 204, 301}) {
+    for (int id : {100, 102, 103, 104, 105, 200, 201, 202, 203, 204, 205, 301}) {
         Responder closeEveryDialog;
         app.Command(id);
     }

@@ -152,7 +152,8 @@ TEST(Connection, AnAxisBeyondTheControllerOpensAxisOne) {
         LoopsmithApp one;
         ASSERT_NE(one.Start(c.commandLine), nullptr);
         EXPECT_EQ(one.State().Axis, c.axis);
-        one.Command(IDC_MOTOR_ON);
+        // The panel's own On button (its id 205 is also the main window's Auto Tune command).
+        SendMessageA(GetDlgItem(one.Panel(), IDC_MOTOR_ON), BM_CLICK, 0, 0);
         SendMessageA(one.Main(), WM_TIMER, LOOPSMITH_TIMER_ID, 0);
         one.Close();
         EXPECT_EQ(AxisCallsOutside(journal.Lines(), 4), std::vector<std::string>{});

@@ -103,6 +103,7 @@ TEST_F(HelpTest, F1OpensTheTopicOfTheWindowItIsPressedIn) {
         {IDM_PID_SLIDER_SETUP, {"pid-slider-setup.html"}, false},
         {IDM_TEST_SETUP, {"test-setup-motion.html", "test-setup-plot.html", "test-setup-info.html"}, true},
         {IDM_PLOT_WINDOW_SETUP, {"plots.html"}, false},
+        {IDM_AUTO_TUNE, {"auto-tune.html"}, false},  // the dialog, or its refusal with the motor off
         {IDM_SELECT_CONTROLLER, {"controller-dialogs.html"}, false},
         {IDM_AXIS_SETUP, {"controller-dialogs.html"}, false},
         {IDM_SCALING_SETUP, {"controller-dialogs.html"}, false},

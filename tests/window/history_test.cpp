@@ -61,7 +61,8 @@ protected:
         ASSERT_NE(app.Start(""), nullptr);
         AppState& s = app.State();
         ZqReset(s.ControllerHandle, 0);
-        app.Command(IDC_MOTOR_ON);
+        // The panel's own On button (its id 205 is also the main window's Auto Tune command).
+        SendMessageA(GetDlgItem(app.Panel(), IDC_MOTOR_ON), BM_CLICK, 0, 0);
         s.Test.RecordTime = 0.1;
         s.Test.Delay = 0.0;
         s.Test.Distance = 100.0;

@@ -592,7 +592,8 @@ TEST_F(StepRunTest, MotorOnStepPlusAndMinusFromThePanel) {
     s.Test.RecordTime = 0.5;
     s.PlotStyle = kPlotMulti;
     SetWindowPos(main, nullptr, 0, 0, 900, 640, SWP_NOMOVE | SWP_NOZORDER);
-    app.Command(IDC_MOTOR_ON);
+    // The panel's own On button (its id 205 is also the main window's Auto Tune command).
+    SendMessageA(GetDlgItem(app.Panel(), IDC_MOTOR_ON), BM_CLICK, 0, 0);
     PumpMessages(400);  // the status timer lights the motor lamp
     HWND slider = GetDlgItem(app.Panel(), IDC_SLIDER_P);
     ASSERT_NE(slider, nullptr);
