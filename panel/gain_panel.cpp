@@ -69,7 +69,7 @@ void CreateSlider(HWND panel, const PanelControl& c, AppState& s) {
     GainChannel& channel = *data.Channel;
     if (s.ControllerHandle > 0 && channel.FullScale != 0) {
         unsigned short partner = s.GantryShare ? GantryPartner(s) : 0;
-        channel.Percent = channel.Access(s.ControllerHandle, CurrentAxis(s), partner, nullptr) / channel.FullScale * 100;
+        channel.Percent = channel.Access(s.ControllerHandle, CurrentAxis(s), partner, nullptr, nullptr) / channel.FullScale * 100;
     }
     CreateControl(panel, c, &data);
 }
