@@ -70,7 +70,9 @@ Line::Line(const char* name, const void* caller) {
 
 Line::~Line() {
     if (!enabled_) return;
-    text_ += ")\r\n";
+    text_ += ')';
+    text_ += note_;
+    text_ += "\r\n";
     char path[MAX_PATH];
     if (!JournalPath(path, sizeof path)) return;
     // FILE_APPEND_DATA makes every write land at the end, so both libraries can
@@ -105,6 +107,11 @@ Line& Line::Str(const char* text) {
     text_ += '"';
     AppendEscaped(text_, text);
     text_ += '"';
+    return *this;
+}
+
+Line& Line::Note(const std::string& note) {
+    if (enabled_) note_ = note;
     return *this;
 }
 

@@ -47,10 +47,13 @@ public:
     Line& Str(const char* text);
     Line& Window(const void* window);
     Line& Ptr(const void* pointer);
+    // Text written after the closing parenthesis (the marks of injected faults).
+    Line& Note(const std::string& note);
 
 private:
     void Separator();
     std::string text_;
+    std::string note_;
     bool first_ = true;
     bool enabled_;
 };

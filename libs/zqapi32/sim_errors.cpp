@@ -22,6 +22,7 @@ const char* ErrorText(int code) {
     case kErrTooManyHandles: return "Too many open controller handles";
     case kErrGeared: return "Axis is geared to another axis";
     case kErrBadType: return "Invalid capture type, value type or opcode";
+    case kErrNoResponse: return "The controller does not respond (simulated fault)";
     case kErrNoMemory: return "Not enough memory for the simulated controller";
     }
     return nullptr;

@@ -22,7 +22,7 @@ enum Error {
     kErrTooManyHandles = -14,
     kErrGeared = -15,
     kErrBadType = -16,
-    // -17 is kept for the simulated fault of a controller that does not respond.
+    kErrNoResponse = -17,  // an injected fault (ZQSIM_FAULTS)
     kErrNoMemory = -18,
 };
 

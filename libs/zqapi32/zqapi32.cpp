@@ -18,6 +18,7 @@
 #include "sim_config.h"
 #include "sim_controller.h"
 #include "sim_errors.h"
+#include "sim_faults.h"
 #include "sim_wait.h"
 
 #define ZQEXPORT extern "C" __declspec(dllexport)
@@ -36,6 +37,10 @@ struct Library {
     std::map<short, int> handles;  // open handle -> controller id
     std::map<int, short> block_owners;  // controller id -> handle that began its latest block
     short last_handle = 0;
+    // Fault injection (ZQSIM_FAULTS), read with the configuration.
+    zqsim::FaultPlan faults;
+    zqsim::FaultDice dice;
+    std::map<int, int64_t> fault_origins;  // controller id -> its first open, ClockNs
 };
 
 Library& Lib() {
@@ -112,6 +117,80 @@ Controller* Find(short handle) {
     return c->second.get();
 }
 
+// Whether a name may be named in ZQSIM_FAULTS: an export of this library that
+// talks to a controller. ZqTranslateErrorEx only reads the library's own texts.
+bool IsFaultableName(const std::string& name) {
+    if (name == "ZqTranslateErrorEx") return false;
+    HMODULE self = nullptr;
+    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            reinterpret_cast<LPCSTR>(&IsFaultableName), &self))
+        return false;
+    return GetProcAddress(self, name.c_str()) != nullptr;
+}
+
+// Reads ZQSIM_FAULTS; a bad item is a configuration error, as a bad line is.
+// The call counts and the controllers' outage clocks start again.
+void LoadFaults() {
+    Library& lib = Lib();
+    lib.faults = zqsim::FaultPlan();
+    lib.fault_origins.clear();
+    std::string text, error;
+    if (GetEnvironment("ZQSIM_FAULTS", &text) && !zqsim::ParseFaults(text, IsFaultableName, &lib.faults, &error)) {
+        lib.faults = zqsim::FaultPlan();
+        lib.config_error.swap(error);
+    }
+    lib.dice = zqsim::FaultDice(lib.faults.seed);
+}
+
+// True while the controller behind handle is in its outage (under the lock).
+bool VanishedNow(short handle) {
+    Library& lib = Lib();
+    if (lib.faults.vanish_after < 0) return false;
+    auto it = lib.handles.find(handle);
+    if (it == lib.handles.end()) return false;
+    auto origin = lib.fault_origins.find(it->second);
+    if (origin == lib.fault_origins.end()) return false;
+    return lib.faults.Vanished(static_cast<double>(ClockNs() - origin->second) * 1e-9);
+}
+
+// What the fault plan does to one call.
+struct CallFault {
+    bool fails = false;
+    int slow_ms = 0;
+    std::string note;  // the journal's marks
+};
+
+// Decides the faults of a call; handle is null for a call that has none
+// (those are neither covered by "*" nor by an outage). Closing a handle
+// needs no answer from the controller, so an outage does not keep it open.
+CallFault Inject(const char* name, const short* handle) noexcept {
+    try {
+        Library& lib = Lib();
+        std::lock_guard<std::recursive_mutex> guard(lib.lock);
+        CallFault f;
+        if (lib.faults.Empty()) return f;
+        bool on_handle = handle != nullptr;
+        f.slow_ms = lib.faults.SlowMs(name, on_handle);
+        bool chance = lib.dice.Roll(name, lib.faults.FailProbability(name, on_handle));
+        bool vanished = on_handle && std::strcmp(name, "ZqClose") != 0 && VanishedNow(*handle);
+        f.fails = chance || vanished;
+        if (f.slow_ms > 0) f.note += " [slow " + std::to_string(f.slow_ms) + " ms]";
+        if (chance) f.note += " [fail -17]";
+        else if (vanished) f.note += " [vanished -17]";
+        return f;
+    } catch (...) {
+        return CallFault();
+    }
+}
+
+CallFault OnHandle(const char* name, short handle) noexcept { return Inject(name, &handle); }
+CallFault WithoutHandle(const char* name) noexcept { return Inject(name, nullptr); }
+
+// A slow call's extra time, spent outside the lock as a slow link would.
+void Delay(const CallFault& fault) {
+    if (fault.slow_ms > 0) Sleep(static_cast<DWORD>(fault.slow_ms));
+}
+
 // Runs f and returns its result; no exception leaves an export. Allocation is
 // the only thing in this library that throws, so any exception means that
 // memory ran out.
@@ -135,16 +214,39 @@ int With(short handle, Op op) noexcept {
     });
 }
 
+// An export's operation after its faults: a failing call changes nothing.
+template <typename Op>
+int With(const CallFault& fault, short handle, Op op) noexcept {
+    Delay(fault);
+    if (fault.fails) return zqsim::kErrNoResponse;
+    return With(handle, op);
+}
+
 }  // namespace
 
 // ---- opening ------------------------------------------------------------
 
+// The configuration and the fault plan are read when no handle is open; a
+// fail=ZqOpen item makes an open fail (the controller does not answer it)
+// without a handle being made.
 ZQEXPORT short __stdcall ZqOpen(int id, int mode, const char* text) {
-    zqjournal::Line("ZqOpen", ZQJOURNAL_CALLER()).Int(id).Int(mode).Str(text);
+    int loaded = Guarded([] {
+        Library& lib = Lib();
+        std::lock_guard<std::recursive_mutex> guard(lib.lock);
+        if (lib.handles.empty()) {
+            LoadConfiguration();
+            if (lib.config_error.empty()) LoadFaults();
+        }
+        return lib.config_error.empty() ? 0 : static_cast<int>(zqsim::kErrConfig);
+    });
+    CallFault fault = loaded == 0 ? WithoutHandle("ZqOpen") : CallFault();
+    zqjournal::Line("ZqOpen", ZQJOURNAL_CALLER()).Int(id).Int(mode).Str(text).Note(fault.note);
+    if (loaded != 0) return static_cast<short>(loaded);
+    Delay(fault);
+    if (fault.fails) return zqsim::kErrNoResponse;
     return static_cast<short>(Guarded([&]() -> int {
         Library& lib = Lib();
         std::lock_guard<std::recursive_mutex> guard(lib.lock);
-        if (lib.handles.empty()) LoadConfiguration();
         if (!lib.config_error.empty()) return zqsim::kErrConfig;
         const zqsim::ControllerSpec* spec = lib.config.Find(id);
         if (!spec) return zqsim::kErrNoController;
@@ -165,12 +267,16 @@ ZQEXPORT short __stdcall ZqOpen(int id, int mode, const char* text) {
         } while (lib.handles.count(h));
         lib.handles[h] = id;
         lib.last_handle = h;
+        lib.fault_origins.emplace(id, ClockNs());
         return h;
     }));
 }
 
 ZQEXPORT int __stdcall ZqClose(short handle) {
-    zqjournal::Line("ZqClose", ZQJOURNAL_CALLER()).Int(handle);
+    CallFault fault = OnHandle("ZqClose", handle);
+    zqjournal::Line("ZqClose", ZQJOURNAL_CALLER()).Int(handle).Note(fault.note);
+    Delay(fault);
+    if (fault.fails) return zqsim::kErrNoResponse;
     return Guarded([&] {
         Library& lib = Lib();
         std::lock_guard<std::recursive_mutex> guard(lib.lock);
@@ -190,13 +296,15 @@ ZQEXPORT int __stdcall ZqClose(short handle) {
 }
 
 ZQEXPORT int __stdcall ZqReopen(short handle, int flags) {
-    zqjournal::Line("ZqReopen", ZQJOURNAL_CALLER()).Int(handle).Int(flags);
-    return With(handle, [](Controller&) { return 0; });
+    CallFault fault = OnHandle("ZqReopen", handle);
+    zqjournal::Line("ZqReopen", ZQJOURNAL_CALLER()).Int(handle).Int(flags).Note(fault.note);
+    return With(fault, handle, [](Controller&) { return 0; });
 }
 
 ZQEXPORT int __stdcall ZqReset(short handle, int flags) {
-    zqjournal::Line("ZqReset", ZQJOURNAL_CALLER()).Int(handle).Int(flags);
-    return With(handle, [](Controller& c) { return c.Reset(); });
+    CallFault fault = OnHandle("ZqReset", handle);
+    zqjournal::Line("ZqReset", ZQJOURNAL_CALLER()).Int(handle).Int(flags).Note(fault.note);
+    return With(fault, handle, [](Controller& c) { return c.Reset(); });
 }
 
 ZQEXPORT int __stdcall ZqTranslateErrorEx(int code, char* buffer, int size) {
@@ -231,13 +339,15 @@ ZQEXPORT int __stdcall ZqTranslateErrorEx(int code, char* buffer, int size) {
 }
 
 ZQEXPORT int __stdcall ZqErrorNotify(HWND window, short handle, unsigned long mask) {
-    zqjournal::Line("ZqErrorNotify", ZQJOURNAL_CALLER()).Window(window).Int(handle).Int(mask);
-    return With(handle, [](Controller&) { return 0; });
+    CallFault fault = OnHandle("ZqErrorNotify", handle);
+    zqjournal::Line("ZqErrorNotify", ZQJOURNAL_CALLER()).Window(window).Int(handle).Int(mask).Note(fault.note);
+    return With(fault, handle, [](Controller&) { return 0; });
 }
 
 ZQEXPORT int __stdcall ZqGetVersion(short handle, char* buffer, int size) {
-    zqjournal::Line("ZqGetVersion", ZQJOURNAL_CALLER()).Int(handle).Ptr(buffer).Int(size);
-    return With(handle, [&](Controller&) {
+    CallFault fault = OnHandle("ZqGetVersion", handle);
+    zqjournal::Line("ZqGetVersion", ZQJOURNAL_CALLER()).Int(handle).Ptr(buffer).Int(size).Note(fault.note);
+    return With(fault, handle, [&](Controller&) {
         if (!buffer) return static_cast<int>(zqsim::kErrNullPointer);
         if (size <= 0) return static_cast<int>(zqsim::kErrBadValue);
         lstrcpynA(buffer, "Loopsmith simulated controller 1.0", size);
@@ -248,51 +358,56 @@ ZQEXPORT int __stdcall ZqGetVersion(short handle, char* buffer, int size) {
 // ---- configuration --------------------------------------------------------
 
 ZQEXPORT int __stdcall ZqGetConfiguration(short handle, ControllerParams* params) {
-    zqjournal::Line("ZqGetConfiguration", ZQJOURNAL_CALLER()).Int(handle).Ptr(params);
-    return With(handle, [&](Controller& c) { return c.GetConfiguration(params); });
+    CallFault fault = OnHandle("ZqGetConfiguration", handle);
+    zqjournal::Line("ZqGetConfiguration", ZQJOURNAL_CALLER()).Int(handle).Ptr(params).Note(fault.note);
+    return With(fault, handle, [&](Controller& c) { return c.GetConfiguration(params); });
 }
 
 ZQEXPORT int __stdcall ZqGetConfigurationEx(short handle, ControllerConfig* config) {
-    zqjournal::Line("ZqGetConfigurationEx", ZQJOURNAL_CALLER()).Int(handle).Ptr(config);
-    return With(handle, [&](Controller& c) { return c.GetConfigurationEx(config); });
+    CallFault fault = OnHandle("ZqGetConfigurationEx", handle);
+    zqjournal::Line("ZqGetConfigurationEx", ZQJOURNAL_CALLER()).Int(handle).Ptr(config).Note(fault.note);
+    return With(fault, handle, [&](Controller& c) { return c.GetConfigurationEx(config); });
 }
 
 ZQEXPORT int __stdcall ZqGetAxisConfiguration(short handle, unsigned short axis, AxisConfig* config) {
-    zqjournal::Line("ZqGetAxisConfiguration", ZQJOURNAL_CALLER()).Int(handle).Int(axis).Ptr(config);
-    return With(handle, [&](Controller& c) { return c.GetAxisConfiguration(axis, config); });
+    CallFault fault = OnHandle("ZqGetAxisConfiguration", handle);
+    zqjournal::Line("ZqGetAxisConfiguration", ZQJOURNAL_CALLER()).Int(handle).Int(axis).Ptr(config).Note(fault.note);
+    return With(fault, handle, [&](Controller& c) { return c.GetAxisConfiguration(axis, config); });
 }
 
 ZQEXPORT int __stdcall ZqGetStatus(short handle, unsigned short axis) {
-    zqjournal::Line("ZqGetStatus", ZQJOURNAL_CALLER()).Int(handle).Int(axis);
-    return With(handle, [&](Controller& c) { return c.GetStatus(axis); });
+    CallFault fault = OnHandle("ZqGetStatus", handle);
+    zqjournal::Line("ZqGetStatus", ZQJOURNAL_CALLER()).Int(handle).Int(axis).Note(fault.note);
+    return With(fault, handle, [&](Controller& c) { return c.GetStatus(axis); });
 }
 
 ZQEXPORT int __stdcall ZqDecodeStatus(short handle, int status, int flag) {
-    zqjournal::Line("ZqDecodeStatus", ZQJOURNAL_CALLER()).Int(handle).Int(status).Int(flag);
-    return With(handle, [&](Controller& c) { return c.DecodeStatus(status, flag); });
+    CallFault fault = OnHandle("ZqDecodeStatus", handle);
+    zqjournal::Line("ZqDecodeStatus", ZQJOURNAL_CALLER()).Int(handle).Int(status).Int(flag).Note(fault.note);
+    return With(fault, handle, [&](Controller& c) { return c.DecodeStatus(status, flag); });
 }
 
 // ---- plain values -------------------------------------------------------------
 
 #define GET_DOUBLE(name, what)                                                              \
     ZQEXPORT int __stdcall name(short handle, unsigned short axis, double* value) {         \
-        zqjournal::Line(#name, ZQJOURNAL_CALLER()).Int(handle).Int(axis).Ptr(value);                             \
-        return With(handle, [&](Controller& c) { return c.Get(axis, Controller::what, value); }); \
+        CallFault fault = OnHandle(#name, handle); zqjournal::Line(#name, ZQJOURNAL_CALLER()).Int(handle).Int(axis).Ptr(value).Note(fault.note);                             \
+        return With(fault, handle, [&](Controller& c) { return c.Get(axis, Controller::what, value); }); \
     }
 #define SET_DOUBLE(name, what)                                                              \
     ZQEXPORT int __stdcall name(short handle, unsigned short axis, double value) {          \
-        zqjournal::Line(#name, ZQJOURNAL_CALLER()).Int(handle).Int(axis).Double(value);                          \
-        return With(handle, [&](Controller& c) { return c.Set(axis, Controller::what, value); }); \
+        CallFault fault = OnHandle(#name, handle); zqjournal::Line(#name, ZQJOURNAL_CALLER()).Int(handle).Int(axis).Double(value).Note(fault.note);                          \
+        return With(fault, handle, [&](Controller& c) { return c.Set(axis, Controller::what, value); }); \
     }
 #define GET_INT(name, what)                                                                 \
     ZQEXPORT int __stdcall name(short handle, unsigned short axis, int* value) {            \
-        zqjournal::Line(#name, ZQJOURNAL_CALLER()).Int(handle).Int(axis).Ptr(value);                             \
-        return With(handle, [&](Controller& c) { return c.GetInt(axis, Controller::what, value); }); \
+        CallFault fault = OnHandle(#name, handle); zqjournal::Line(#name, ZQJOURNAL_CALLER()).Int(handle).Int(axis).Ptr(value).Note(fault.note);                             \
+        return With(fault, handle, [&](Controller& c) { return c.GetInt(axis, Controller::what, value); }); \
     }
 #define SET_INT(name, what)                                                                 \
     ZQEXPORT int __stdcall name(short handle, unsigned short axis, int value) {             \
-        zqjournal::Line(#name, ZQJOURNAL_CALLER()).Int(handle).Int(axis).Int(value);                             \
-        return With(handle, [&](Controller& c) { return c.SetInt(axis, Controller::what, value); }); \
+        CallFault fault = OnHandle(#name, handle); zqjournal::Line(#name, ZQJOURNAL_CALLER()).Int(handle).Int(axis).Int(value).Note(fault.note);                             \
+        return With(fault, handle, [&](Controller& c) { return c.SetInt(axis, Controller::what, value); }); \
     }
 
 GET_DOUBLE(ZqGetPositionEx, kActual)
@@ -325,8 +440,8 @@ GET_INT(ZqGetOperatingMode, kOperatingMode)
 
 #define RECORD(name, type, method)                                                          \
     ZQEXPORT int __stdcall name(short handle, unsigned short axis, type* record) {          \
-        zqjournal::Line(#name, ZQJOURNAL_CALLER()).Int(handle).Int(axis).Ptr(record);                            \
-        return With(handle, [&](Controller& c) { return c.method(axis, record); });          \
+        CallFault fault = OnHandle(#name, handle); zqjournal::Line(#name, ZQJOURNAL_CALLER()).Int(handle).Int(axis).Ptr(record).Note(fault.note);                            \
+        return With(fault, handle, [&](Controller& c) { return c.method(axis, record); });          \
     }
 
 RECORD(ZqGetScale, AxisScale, GetScale)
@@ -339,51 +454,68 @@ RECORD(ZqSetFilterConfig, FilterConfig, SetFilter)
 // ---- motor and motion ---------------------------------------------------------
 
 ZQEXPORT int __stdcall ZqSetOperatingMode(short handle, unsigned short axis, int zero, int mode) {
-    zqjournal::Line("ZqSetOperatingMode", ZQJOURNAL_CALLER()).Int(handle).Int(axis).Int(zero).Int(mode);
-    return With(handle, [&](Controller& c) { return c.SetOperatingMode(axis, zero, mode); });
+    CallFault fault = OnHandle("ZqSetOperatingMode", handle);
+    zqjournal::Line("ZqSetOperatingMode", ZQJOURNAL_CALLER()).Int(handle).Int(axis).Int(zero).Int(mode).Note(fault.note);
+    return With(fault, handle, [&](Controller& c) { return c.SetOperatingMode(axis, zero, mode); });
 }
 
 ZQEXPORT int __stdcall ZqEnableAxis(short handle, unsigned short axis, int state) {
-    zqjournal::Line("ZqEnableAxis", ZQJOURNAL_CALLER()).Int(handle).Int(axis).Int(state);
-    return With(handle, [&](Controller& c) { return c.EnableAxis(axis, state); });
+    CallFault fault = OnHandle("ZqEnableAxis", handle);
+    zqjournal::Line("ZqEnableAxis", ZQJOURNAL_CALLER()).Int(handle).Int(axis).Int(state).Note(fault.note);
+    return With(fault, handle, [&](Controller& c) { return c.EnableAxis(axis, state); });
 }
 
 ZQEXPORT int __stdcall ZqMoveRelative(short handle, unsigned short axis, double distance) {
-    zqjournal::Line("ZqMoveRelative", ZQJOURNAL_CALLER()).Int(handle).Int(axis).Double(distance);
-    return With(handle, [&](Controller& c) { return c.MoveRelative(axis, distance); });
+    CallFault fault = OnHandle("ZqMoveRelative", handle);
+    zqjournal::Line("ZqMoveRelative", ZQJOURNAL_CALLER()).Int(handle).Int(axis).Double(distance).Note(fault.note);
+    return With(fault, handle, [&](Controller& c) { return c.MoveRelative(axis, distance); });
 }
 
 ZQEXPORT int __stdcall ZqMoveAbsolute(short handle, unsigned short axis, double position) {
-    zqjournal::Line("ZqMoveAbsolute", ZQJOURNAL_CALLER()).Int(handle).Int(axis).Double(position);
-    return With(handle, [&](Controller& c) { return c.MoveAbsolute(axis, position); });
+    CallFault fault = OnHandle("ZqMoveAbsolute", handle);
+    zqjournal::Line("ZqMoveAbsolute", ZQJOURNAL_CALLER()).Int(handle).Int(axis).Double(position).Note(fault.note);
+    return With(fault, handle, [&](Controller& c) { return c.MoveAbsolute(axis, position); });
 }
 
 ZQEXPORT int __stdcall ZqStop(short handle, unsigned short axis) {
-    zqjournal::Line("ZqStop", ZQJOURNAL_CALLER()).Int(handle).Int(axis);
-    return With(handle, [&](Controller& c) { return c.Stop(axis); });
+    CallFault fault = OnHandle("ZqStop", handle);
+    zqjournal::Line("ZqStop", ZQJOURNAL_CALLER()).Int(handle).Int(axis).Note(fault.note);
+    return With(fault, handle, [&](Controller& c) { return c.Stop(axis); });
 }
 
 ZQEXPORT int __stdcall ZqAbort(short handle) {
-    zqjournal::Line("ZqAbort", ZQJOURNAL_CALLER()).Int(handle);
-    return With(handle, [&](Controller& c) { return c.Abort(); });
+    CallFault fault = OnHandle("ZqAbort", handle);
+    zqjournal::Line("ZqAbort", ZQJOURNAL_CALLER()).Int(handle).Note(fault.note);
+    return With(fault, handle, [&](Controller& c) { return c.Abort(); });
 }
 
 ZQEXPORT int __stdcall ZqIsAtTarget(short handle, unsigned short axis) {
-    zqjournal::Line("ZqIsAtTarget", ZQJOURNAL_CALLER()).Int(handle).Int(axis);
-    return With(handle, [&](Controller& c) { return c.IsAtTarget(axis); });
+    CallFault fault = OnHandle("ZqIsAtTarget", handle);
+    zqjournal::Line("ZqIsAtTarget", ZQJOURNAL_CALLER()).Int(handle).Int(axis).Note(fault.note);
+    return With(fault, handle, [&](Controller& c) { return c.IsAtTarget(axis); });
 }
 
 ZQEXPORT int __stdcall ZqIsStopped(short handle, unsigned short axis) {
-    zqjournal::Line("ZqIsStopped", ZQJOURNAL_CALLER()).Int(handle).Int(axis);
-    return With(handle, [&](Controller& c) { return c.IsStopped(axis); });
+    CallFault fault = OnHandle("ZqIsStopped", handle);
+    zqjournal::Line("ZqIsStopped", ZQJOURNAL_CALLER()).Int(handle).Int(axis).Note(fault.note);
+    return With(fault, handle, [&](Controller& c) { return c.IsStopped(axis); });
 }
 
 // Outside a command block the wait blocks the caller in real time (at most
 // ten seconds) until the axis's trajectory has ended, then dwells.
 ZQEXPORT int __stdcall ZqWaitForStop(short handle, unsigned short axis, double dwell) {
-    zqjournal::Line("ZqWaitForStop", ZQJOURNAL_CALLER()).Int(handle).Int(axis).Double(dwell);
-    int r = zqsim::PollUntilDone([&] { return With(handle, [&](Controller& c) { return c.WaitForStop(axis, dwell); }); },
-                                 [] { return ClockNs(); }, [] { Sleep(5); }, kWaitLimitNs);
+    CallFault fault = OnHandle("ZqWaitForStop", handle);
+    zqjournal::Line("ZqWaitForStop", ZQJOURNAL_CALLER()).Int(handle).Int(axis).Double(dwell).Note(fault.note);
+    Delay(fault);
+    if (fault.fails) return zqsim::kErrNoResponse;
+    // A controller that vanishes while the caller waits stops answering the wait as well.
+    int r = zqsim::PollUntilDone(
+        [&] {
+            return With(handle, [&](Controller& c) {
+                return VanishedNow(handle) ? static_cast<int>(zqsim::kErrNoResponse) : c.WaitForStop(axis, dwell);
+            });
+        },
+        [] { return ClockNs(); }, [] { Sleep(5); }, kWaitLimitNs);
     if (r != 0) return r;
     bool queued = With(handle, [](Controller& c) { return c.Building() ? 1 : 0; }) == 1;
     if (!queued && dwell > 0) Sleep(static_cast<DWORD>(dwell * 1000));
@@ -391,8 +523,9 @@ ZQEXPORT int __stdcall ZqWaitForStop(short handle, unsigned short axis, double d
 }
 
 ZQEXPORT int __stdcall ZqBlockBegin(short handle, int mode, int reserved) {
-    zqjournal::Line("ZqBlockBegin", ZQJOURNAL_CALLER()).Int(handle).Int(mode).Int(reserved);
-    return With(handle, [&](Controller& c) {
+    CallFault fault = OnHandle("ZqBlockBegin", handle);
+    zqjournal::Line("ZqBlockBegin", ZQJOURNAL_CALLER()).Int(handle).Int(mode).Int(reserved).Note(fault.note);
+    return With(fault, handle, [&](Controller& c) {
         int r = c.BlockBegin(mode, reserved);
         if (r == 0) Lib().block_owners[Lib().handles.at(handle)] = handle;
         return r;
@@ -400,51 +533,64 @@ ZQEXPORT int __stdcall ZqBlockBegin(short handle, int mode, int reserved) {
 }
 
 ZQEXPORT int __stdcall ZqBlockEnd(short handle, int* task) {
-    zqjournal::Line("ZqBlockEnd", ZQJOURNAL_CALLER()).Int(handle).Ptr(task);
-    return With(handle, [&](Controller& c) { return c.BlockEnd(task); });
+    CallFault fault = OnHandle("ZqBlockEnd", handle);
+    zqjournal::Line("ZqBlockEnd", ZQJOURNAL_CALLER()).Int(handle).Ptr(task).Note(fault.note);
+    return With(fault, handle, [&](Controller& c) { return c.BlockEnd(task); });
 }
 
 ZQEXPORT int __stdcall ZqCancelTask(short handle, int task) {
-    zqjournal::Line("ZqCancelTask", ZQJOURNAL_CALLER()).Int(handle).Int(task);
-    return With(handle, [&](Controller& c) { return c.CancelTask(task); });
+    CallFault fault = OnHandle("ZqCancelTask", handle);
+    zqjournal::Line("ZqCancelTask", ZQJOURNAL_CALLER()).Int(handle).Int(task).Note(fault.note);
+    return With(fault, handle, [&](Controller& c) { return c.CancelTask(task); });
 }
 
 ZQEXPORT int __stdcall ZqCaptureData(short handle, unsigned short axis, int points, double period, double delay) {
-    zqjournal::Line("ZqCaptureData", ZQJOURNAL_CALLER()).Int(handle).Int(axis).Int(points).Double(period).Double(delay);
-    return With(handle, [&](Controller& c) { return c.CaptureData(axis, points, period, delay); });
+    CallFault fault = OnHandle("ZqCaptureData", handle);
+    zqjournal::Line("ZqCaptureData", ZQJOURNAL_CALLER()).Int(handle).Int(axis).Int(points).Double(period).Double(delay).Note(fault.note);
+    return With(fault, handle, [&](Controller& c) { return c.CaptureData(axis, points, period, delay); });
 }
 
 ZQEXPORT int __stdcall ZqEnableGearing(short handle, unsigned short slave, unsigned short master, double ratio,
                                        int state) {
-    zqjournal::Line("ZqEnableGearing", ZQJOURNAL_CALLER()).Int(handle).Int(slave).Int(master).Double(ratio).Int(state);
-    return With(handle, [&](Controller& c) { return c.EnableGearing(slave, master, ratio, state); });
+    CallFault fault = OnHandle("ZqEnableGearing", handle);
+    zqjournal::Line("ZqEnableGearing", ZQJOURNAL_CALLER()).Int(handle).Int(slave).Int(master).Double(ratio).Int(state).Note(fault.note);
+    return With(fault, handle, [&](Controller& c) { return c.EnableGearing(slave, master, ratio, state); });
 }
 
 ZQEXPORT int __stdcall ZqSetRegister(short handle, int reg, void* value, int type) {
-    zqjournal::Line("ZqSetRegister", ZQJOURNAL_CALLER()).Int(handle).Int(reg).Ptr(value).Int(type);
-    return With(handle, [&](Controller& c) { return c.SetRegister(reg, value, type); });
+    CallFault fault = OnHandle("ZqSetRegister", handle);
+    zqjournal::Line("ZqSetRegister", ZQJOURNAL_CALLER()).Int(handle).Int(reg).Ptr(value).Int(type).Note(fault.note);
+    return With(fault, handle, [&](Controller& c) { return c.SetRegister(reg, value, type); });
 }
 
 ZQEXPORT int __stdcall ZqGetRegister(short handle, int reg, void* value, int type) {
-    zqjournal::Line("ZqGetRegister", ZQJOURNAL_CALLER()).Int(handle).Int(reg).Ptr(value).Int(type);
-    return With(handle, [&](Controller& c) { return c.GetRegister(reg, value, type); });
+    CallFault fault = OnHandle("ZqGetRegister", handle);
+    zqjournal::Line("ZqGetRegister", ZQJOURNAL_CALLER()).Int(handle).Int(reg).Ptr(value).Int(type).Note(fault.note);
+    return With(fault, handle, [&](Controller& c) { return c.GetRegister(reg, value, type); });
 }
 
 ZQEXPORT int __stdcall qlxcmdex(short handle, unsigned short axis, int opcode, void* argument, int type) {
-    zqjournal::Line("qlxcmdex", ZQJOURNAL_CALLER()).Int(handle).Int(axis).Int(opcode).Ptr(argument).Int(type);
-    return With(handle, [&](Controller& c) { return c.Command(axis, opcode, argument, type); });
+    CallFault fault = OnHandle("qlxcmdex", handle);
+    zqjournal::Line("qlxcmdex", ZQJOURNAL_CALLER()).Int(handle).Int(axis).Int(opcode).Ptr(argument).Int(type).Note(fault.note);
+    return With(fault, handle, [&](Controller& c) { return c.Command(axis, opcode, argument, type); });
 }
 
 ZQEXPORT int __stdcall ZqGetCaptureData(short handle, unsigned short axis, int type, int first, int count,
                                         double* values) {
-    zqjournal::Line("ZqGetCaptureData", ZQJOURNAL_CALLER()).Int(handle).Int(axis).Int(type).Int(first).Int(count).Ptr(values);
-    return With(handle, [&](Controller& c) { return c.GetCaptureData(axis, type, first, count, values); });
+    CallFault fault = OnHandle("ZqGetCaptureData", handle);
+    zqjournal::Line("ZqGetCaptureData", ZQJOURNAL_CALLER()).Int(handle).Int(axis).Int(type).Int(first).Int(count).Ptr(values).Note(fault.note);
+    return With(fault, handle, [&](Controller& c) { return c.GetCaptureData(axis, type, first, count, values); });
 }
 
 // ---- names the simulation cannot honour -------------------------------------------
 
 #define UNSUPPORTED(name, ...) \
-    ZQEXPORT int __stdcall name(__VA_ARGS__) { zqjournal::Line(#name, ZQJOURNAL_CALLER()); return zqsim::kErrNotSupported; }
+    ZQEXPORT int __stdcall name(__VA_ARGS__) {                                          \
+        CallFault fault = WithoutHandle(#name);                                             \
+        zqjournal::Line(#name, ZQJOURNAL_CALLER()).Note(fault.note);                        \
+        Delay(fault);                                                                       \
+        return fault.fails ? zqsim::kErrNoResponse : zqsim::kErrNotSupported;               \
+    }
 
 #include "unsupported.inc"
 
