@@ -106,8 +106,10 @@ void ResetController(HWND window, AppState& s) {
     if (MessageBoxA(window, "This will reset all controller settings to their default values. Proceed?", "Reset",
                     MB_ICONQUESTION | MB_OKCANCEL) != IDOK)
         return;
-    if (int r = ZqReset(s.ControllerHandle, 0); r < 0)
+    if (int r = ZqReset(s.ControllerHandle, 0); r < 0) {
         ShowControllerError(window, "The controller could not be reset:", r);
+        return;
+    }
     RefreshSliders(s);
     s.Modified = 1;
 }
