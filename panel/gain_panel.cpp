@@ -259,7 +259,11 @@ void StartStep(HWND panel, int plus) {
     if (!s || !ControllerOpen(*s)) return;
     AxisConfig config = {};
     config.Size = kAxisConfigSize;
-    ZqGetAxisConfiguration(s->ControllerHandle, CurrentAxis(*s), &config);
+    if (int r = ZqGetAxisConfiguration(s->ControllerHandle, CurrentAxis(*s), &config); r < 0) {
+        // A configuration that was not read says nothing about the module.
+        ShowTestFailure(s->MainWindow, r);
+        return;
+    }
     if (config.CaptureFlags != 0) {
         RunStepTest(s->MainWindow, plus);
         return;

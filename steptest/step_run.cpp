@@ -62,14 +62,14 @@ int Command(short handle, unsigned short axis, int opcode, int argument) {
 // Reads a capture, each failed point tried again twice.
 constexpr int kReadRetries = 2;
 
+}  // namespace
+
 void ShowTestFailure(HWND mainWindow, int error) {
     std::string reason = ControllerErrorText(error);
     if (!reason.empty() && reason.back() == '.') reason.pop_back();
     const std::string text = "The step test failed: " + reason + ". The data of the previous test is kept.";
     MessageBoxA(mainWindow, text.c_str(), "Loopsmith", MB_ICONERROR);
 }
-
-}  // namespace
 
 std::vector<double> ReadCapturePoints(short handle, unsigned short axis, int type, const std::vector<int>& points,
                                       int blockPoints, int* error, int retries) {

@@ -9,6 +9,9 @@
 // Runs a step test on the current axis; plus is 1 for Step Plus, 0 for Step Minus.
 // A test that ran becomes a run "test" of the test history.
 void RunStepTest(HWND mainWindow, int plus);
+// "The step test failed: <the library's text for error>. The data of the
+// previous test is kept." (caption "Loopsmith").
+void ShowTestFailure(HWND mainWindow, int error);
 // Reads the captured points of one axis into the capture store and returns 1.
 // When a point cannot be read the store and LastTest stay as they were and the
 // result is 0: no stored curve holds a value the controller did not deliver.
