@@ -295,8 +295,7 @@ LRESULT OnStatusTimer(HWND window) {
     if (axis != StatusReadout.lastAxis) {
         StatusReadout.lastAxis = axis;
         AxisScale scale = {};
-        // A scale that could not be read is read again on the next tick.
-        if (ZqGetScale(handle, axis, &scale) < 0) StatusReadout.lastAxis = -1;
+        ZqGetScale(handle, axis, &scale);
         StatusReadout.decimals = PositionDecimals(scale.Scale);
         if (GantryPartner(*s)) {
             char text[32];

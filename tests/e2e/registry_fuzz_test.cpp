@@ -188,7 +188,7 @@ TEST(RegistryFuzz, FiftyStartsOverDamagedSettingsNeitherCrashNorHang) {
     ASSERT_GT(stored.size(), 30u);
 
     std::mt19937 random(19);
-    int stepped = 0, withoutController = 0;
+    int stepped = 0, captured = 0, withoutController = 0;
     for (int run = 0; run < kRuns; ++run) {
         SCOPED_TRACE("run " + std::to_string(run));
         RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
@@ -199,6 +199,7 @@ TEST(RegistryFuzz, FiftyStartsOverDamagedSettingsNeitherCrashNorHang) {
             WriteRegValue(HKEY_CURRENT_USER, d.key, d.name, d.type, d.bytes.data(), static_cast<DWORD>(d.bytes.size()));
         }
 
+        const DWORD runStart = GetTickCount();
         ProgramProcess program(exe, "");
         ASSERT_TRUE(program.Started());
         Answerer answer(program);
@@ -208,7 +209,10 @@ TEST(RegistryFuzz, FiftyStartsOverDamagedSettingsNeitherCrashNorHang) {
             << "no main window; " << Joined(answer.texts);
         HWND panel = GetDlgItem(main, IDC_PANEL);
 
-        // Motor on; with an open controller the timer enables Step Plus.
+        // The buttons are created enabled; the first timer tick disables Step
+        // while the motor is off. Then Motor On: with an open controller the
+        // timer enables Step Plus.
+        WaitFor([&] { return panel && !IsWindowEnabled(GetDlgItem(panel, IDC_STEP_PLUS)); }, 10000, answer);
         DWORD_PTR result = 0;
         if (panel)
             SendMessageTimeoutA(GetDlgItem(panel, IDC_MOTOR_ON), BM_CLICK, 0, 0, SMTO_NORMAL, 30000, &result);
@@ -219,13 +223,27 @@ TEST(RegistryFuzz, FiftyStartsOverDamagedSettingsNeitherCrashNorHang) {
             PostMessageA(main, WM_COMMAND, MAKEWPARAM(IDM_STEP_PLUS, 0), 0);
             // The test ends with its capture read or with a message; a record
             // time up to 60 s and a delay as long are allowed, so the limit is long.
+            const DWORD posted = GetTickCount();
             bool ended = WaitFor(
-                [&] { return Count(journal, "ZqGetCaptureData") > reads || answer.texts.size() > boxes; }, 150000,
-                answer);
+                [&] {
+                    if (Count(journal, "ZqGetCaptureData") > reads || answer.texts.size() > boxes) return true;
+                    // A test that did not begin within 10 s was refused.
+                    return GetTickCount() - posted > 10000 && Count(journal, "ZqSetOperatingMode") == modes;
+                },
+                150000, answer);
             if (!ended) {
-                EXPECT_EQ(Count(journal, "ZqSetOperatingMode"), modes) << "a test began and never ended";
+                // Still waiting (a stored record time and delay of up to a minute
+                // each are allowed): what the program did meanwhile.
+                const auto lines = journal.Lines();
+                std::string recent;
+                for (size_t i = lines.size() > 400 ? lines.size() - 400 : 0; i < lines.size(); ++i)
+                    if (lines[i].rfind("ZqGetStatus", 0) && lines[i].rfind("ZqGetPositionEx", 0) &&
+                        lines[i].rfind("ZqDecodeStatus", 0))
+                        recent += lines[i] + "\n";
+                std::printf("run %d: the step test has not ended after 150 s; calls:\n%s", run, recent.c_str());
             }
             ++stepped;
+            if (Count(journal, "ZqGetCaptureData") > reads) ++captured;
         } else {
             ++withoutController;
         }
@@ -233,14 +251,20 @@ TEST(RegistryFuzz, FiftyStartsOverDamagedSettingsNeitherCrashNorHang) {
 
         PostMessageA(main, WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0), 0);
         DWORD code = STILL_ACTIVE;
-        WaitFor([&] { return (code = program.WaitExit(0)) != STILL_ACTIVE; }, 60000, answer);
+        // A close during a test waits for its end, up to two stored minutes.
+        WaitFor([&] { return (code = program.WaitExit(0)) != STILL_ACTIVE; }, 180000, answer);
         if (code == STILL_ACTIVE) program.Kill();
         ASSERT_EQ(code, 0u) << "the program did not exit cleanly; " << Joined(answer.texts);
+        std::printf("run %2d: %s, %.1f s; %s\n", run, open ? "step test" : "no open controller",
+                    (GetTickCount() - runStart) / 1000.0, Joined(answer.texts).c_str());
+        std::fflush(stdout);
         ExpectSound(run, open);
     }
-    std::printf("registry fuzz: %d runs with a step test, %d without an open controller\n", stepped,
-                withoutController);
+    std::printf("registry fuzz: %d runs with a step test (%d of them read a capture), %d without an open "
+                "controller\n",
+                stepped, captured, withoutController);
     EXPECT_GT(stepped, kRuns / 2);
+    EXPECT_GT(captured, 0);
     RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
 }
 
