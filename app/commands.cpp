@@ -58,9 +58,10 @@ void OnControllerSilent(HWND window, HWND panel, int code) {
     SetDlgItemTextA(panel, IDC_POSITION_READOUT, "---");
     ShowStepButtons(panel, false);
     CheckDlgButton(panel, IDC_MOTOR_LED, 0);
-    // Everything is rewritten once the controller answers again (NaN equals no position).
-    StatusReadout = StatusReadoutState();
+    // The position and the motor state are rewritten once the controller
+    // answers again (NaN equals no position); the axis and its decimals stand.
     StatusReadout.lastPosition = std::nan("");
+    StatusReadout.lastStatus = -1;
     if (Outage.messageOpen) return;
     Outage.messageOpen = true;
     const std::string text = "The controller does not respond:\n\n" + ControllerErrorText(code) +
