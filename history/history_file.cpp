@@ -4,8 +4,6 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include <set>
-
 #include "history_format.h"
 
 namespace {
@@ -81,17 +79,5 @@ std::vector<HistoryRun> ReadHistoryFile(const std::string& path, int controller,
         text.resize(read);
     }
     CloseHandle(file);
-    std::set<int> numbers;
-    for (size_t at = 0; at < text.size();) {
-        size_t end = text.find('\n', at);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(at, end - at);
-        at = end + 1;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        HistoryRun run;
-        if (!ParseHistoryRow(line, run) || run.Controller != controller || run.Axis != axis) continue;
-        if (!numbers.insert(run.Number).second) continue;
-        runs.push_back(std::move(run));
-    }
-    return runs;
+    return ParseHistoryText(text, controller, axis);
 }

@@ -19,7 +19,6 @@ std::string HistoryFilePath(int controller, int axis);
 // empty file, the header first. An existing file is never rewritten; a last
 // line without its line end is ended first. False when it could not be written.
 bool AppendHistoryRow(const std::string& path, const HistoryRun& run);
-// The runs of the file for this controller and axis, oldest first: the header,
-// damaged lines, lines of other axes and repeated run numbers are skipped. A
+// The runs of the file for this controller and axis (ParseHistoryText). A
 // missing or unreadable file gives no runs.
 std::vector<HistoryRun> ReadHistoryFile(const std::string& path, int controller, int axis);

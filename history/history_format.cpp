@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <set>
 #include <vector>
 
 const char kHistoryHeader[] =
@@ -124,4 +125,21 @@ bool ParseHistoryRow(const std::string& line, HistoryRun& run) {
     for (size_t k = 0; k < numbers.size(); ++k)
         if (!ParseNumber(f[5 + k], *numbers[k])) return false;
     return true;
+}
+
+std::vector<HistoryRun> ParseHistoryText(const std::string& text, int controller, int axis) {
+    std::vector<HistoryRun> runs;
+    std::set<int> numbers;
+    for (size_t at = 0; at < text.size();) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(at, end - at);
+        at = end + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        HistoryRun run;
+        if (!ParseHistoryRow(line, run) || run.Controller != controller || run.Axis != axis) continue;
+        if (!numbers.insert(run.Number).second) continue;
+        runs.push_back(std::move(run));
+    }
+    return runs;
 }

@@ -8,6 +8,8 @@
 // LF, TAB, ...) are written as % and two hex digits (%22, %25, %0D, %0A, %09),
 // so a call is always one line; everything else, backslashes of paths
 // included, stands as it is.
+// The simulated controller marks a fault it injected after the closing
+// parenthesis, e.g. "ZqGetStatus(1, 1) [fail -17]" (docs/simulator.md).
 // A call that one library makes while it serves an exported call of its own
 // (the dialogs library reading the controller for a dialog) is indented by two
 // blanks. Who made a call is told by the module its return address lies in, so

@@ -12,6 +12,7 @@
 
 #include "sim_axis.h"
 #include "sim_errors.h"
+#include "sim_text.h"
 #include "sim_two_mass.h"
 
 namespace zqsim {
@@ -99,13 +100,6 @@ SimConfig BenchConfig() {
 }
 
 namespace {
-
-std::string Trim(const std::string& s) {
-    size_t b = s.find_first_not_of(" \t\r\n");
-    if (b == std::string::npos) return "";
-    size_t e = s.find_last_not_of(" \t\r\n");
-    return s.substr(b, e - b + 1);
-}
 
 std::string Lower(std::string s) {
     for (auto& ch : s) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));

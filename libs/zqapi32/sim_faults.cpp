@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "sim_text.h"
+
 namespace zqsim {
 
 double FaultPlan::FailProbability(const std::string& name, bool covered_by_star) const {
@@ -25,13 +27,6 @@ bool FaultPlan::Vanished(double seconds) const {
 }
 
 namespace {
-
-std::string Trim(const std::string& s) {
-    size_t b = s.find_first_not_of(" \t\r\n");
-    if (b == std::string::npos) return "";
-    size_t e = s.find_last_not_of(" \t\r\n");
-    return s.substr(b, e - b + 1);
-}
 
 bool ParseNumber(const std::string& s, double* out) {
     if (s.empty()) return false;

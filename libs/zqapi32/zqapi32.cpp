@@ -3,6 +3,7 @@
 // simulated clock up to the wall clock and runs the operation.
 #include <windows.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -41,6 +42,9 @@ struct Library {
     zqsim::FaultPlan faults;
     zqsim::FaultDice dice;
     std::map<int, int64_t> fault_origins;  // controller id -> its first open, ClockNs
+    // Whether a plan is in force: without one a call does not wait for the
+    // lock before its journal line, as before fault injection existed.
+    std::atomic<bool> faults_active{false};
 };
 
 Library& Lib() {
@@ -128,18 +132,21 @@ bool IsFaultableName(const std::string& name) {
     return GetProcAddress(self, name.c_str()) != nullptr;
 }
 
-// Reads ZQSIM_FAULTS; a bad item is a configuration error, as a bad line is.
-// The call counts and the controllers' outage clocks start again.
-void LoadFaults() {
+// Reads ZQSIM_FAULTS (or, with read false, drops the plan); a bad item is a
+// configuration error, as a bad line is. The call counts and the controllers'
+// outage clocks start again.
+void LoadFaults(bool read) {
     Library& lib = Lib();
     lib.faults = zqsim::FaultPlan();
     lib.fault_origins.clear();
     std::string text, error;
-    if (GetEnvironment("ZQSIM_FAULTS", &text) && !zqsim::ParseFaults(text, IsFaultableName, &lib.faults, &error)) {
+    if (read && GetEnvironment("ZQSIM_FAULTS", &text) &&
+        !zqsim::ParseFaults(text, IsFaultableName, &lib.faults, &error)) {
         lib.faults = zqsim::FaultPlan();
         lib.config_error.swap(error);
     }
     lib.dice = zqsim::FaultDice(lib.faults.seed);
+    lib.faults_active = !lib.faults.Empty();
 }
 
 // True while the controller behind handle is in its outage (under the lock).
@@ -166,6 +173,7 @@ struct CallFault {
 CallFault Inject(const char* name, const short* handle) noexcept {
     try {
         Library& lib = Lib();
+        if (!lib.faults_active) return CallFault();
         std::lock_guard<std::recursive_mutex> guard(lib.lock);
         CallFault f;
         if (lib.faults.Empty()) return f;
@@ -235,7 +243,7 @@ ZQEXPORT short __stdcall ZqOpen(int id, int mode, const char* text) {
         std::lock_guard<std::recursive_mutex> guard(lib.lock);
         if (lib.handles.empty()) {
             LoadConfiguration();
-            if (lib.config_error.empty()) LoadFaults();
+            LoadFaults(lib.config_error.empty());
         }
         return lib.config_error.empty() ? 0 : static_cast<int>(zqsim::kErrConfig);
     });
