@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 #include "../controller/zq_library.h"
 #include "../core/connection.h"
@@ -38,6 +39,38 @@ struct StatusReadoutState {
 StatusReadoutState StatusReadout;
 // Last axis shown while no controller is open: the readouts are blank then.
 constexpr int kShowingNoController = -2;
+
+// A controller that stops answering: the readouts show "---" until it answers
+// again, and the user is told once per outage. The timer runs inside the
+// message box, so the box being open is remembered as well.
+struct OutageState {
+    bool active = false;
+    bool messageOpen = false;
+};
+OutageState Outage;
+
+void ShowStepButtons(HWND panel, bool on) {
+    for (int id : {IDC_STEP_PLUS, IDC_STEP_MINUS}) EnableWindow(GetDlgItem(panel, id), on);
+}
+
+void OnControllerSilent(HWND window, HWND panel, int code) {
+    if (Outage.active) return;
+    Outage.active = true;
+    SetDlgItemTextA(panel, IDC_POSITION_READOUT, "---");
+    ShowStepButtons(panel, false);
+    CheckDlgButton(panel, IDC_MOTOR_LED, 0);
+    // The position and the motor state are rewritten once the controller
+    // answers again (NaN equals no position); the axis and its decimals stand.
+    StatusReadout.lastPosition = std::nan("");
+    StatusReadout.lastStatus = -1;
+    if (Outage.messageOpen) return;
+    Outage.messageOpen = true;
+    const std::string text = "The controller does not respond:\n\n" + ControllerErrorText(code) +
+                             "\n\nCheck its cable and power. Loopsmith keeps trying; choose File > Select "
+                             "Controller to open another.";
+    MessageBoxA(window, text.c_str(), "Loopsmith", MB_ICONWARNING);
+    Outage.messageOpen = false;
+}
 
 bool ControllerOpen(const AppState& s) { return s.ControllerHandle > 0; }
 
@@ -75,7 +108,10 @@ void ResetController(HWND window, AppState& s) {
     if (MessageBoxA(window, "This will reset all controller settings to their default values. Proceed?", "Reset",
                     MB_ICONQUESTION | MB_OKCANCEL) != IDOK)
         return;
-    ZqReset(s.ControllerHandle, 0);
+    if (int r = ZqReset(s.ControllerHandle, 0); r < 0) {
+        ShowControllerError(window, "The controller could not be reset:", r);
+        return;
+    }
     RefreshSliders(s);
     s.Modified = 1;
 }
@@ -115,10 +151,12 @@ void ImportZpcl(HWND window, AppState& s) {
     if (!ControllerOpen(s)) return;
     char name[MAX_PATH] = {};
     if (!ChooseFileToOpen(window, name, 0) || !name[0]) return;
+    int r;
     {
         WaitCursor wait;
-        ImportCommandFile(window, s.ControllerHandle, name);
+        r = ImportCommandFile(window, s.ControllerHandle, name);
     }
+    if (r < 0) ShowControllerError(window, "The command file could not be downloaded to the controller:", r);
     ShareGantrySettings(s);
     RefreshSliders(s);
     s.Modified = 1;
@@ -149,9 +187,13 @@ void Print(HWND window, AppState& s) {
     if (system) LocalFree(system);
 }
 
-void SaveAllAxes(AppState& s) {
+void SaveAllAxes(HWND window, AppState& s) {
     if (!ControllerOpen(s)) return;
-    ZQDLG_SaveAxis(s.ControllerHandle, 0, 0, 0);
+    if (int r = ZQDLG_SaveAxis(s.ControllerHandle, 0, 0, 0); r < 0) {
+        // The changes are not saved, so the exit question still asks about them.
+        ShowAxisSaveError(window, r);
+        return;
+    }
     s.Modified = 0;
 }
 
@@ -182,7 +224,10 @@ void TestSetup(HWND window) {
 
 void ResetAxisReadout() { StatusReadout.lastAxis = -1; }
 
-void ResetStatusReadout() { StatusReadout = StatusReadoutState(); }
+void ResetStatusReadout() {
+    StatusReadout = StatusReadoutState();
+    Outage.active = false;
+}
 
 int PositionDecimals(double scale) {
     double d = std::log10(std::fabs(scale)) + 0.99;
@@ -203,7 +248,7 @@ LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     case IDM_OPEN: OpenTestFile(window); break;
     case IDM_SAVE_AS: SaveTestFile(window); break;
     case IDM_AUTO_INITIALIZE: ToggleAutoInitialize(window, *s); break;
-    case IDM_SAVE_ALL_AXES: SaveAllAxes(*s); break;
+    case IDM_SAVE_ALL_AXES: SaveAllAxes(window, *s); break;
     case IDM_IMPORT_ZPCL: ImportZpcl(window, *s); break;
     case IDM_EXPORT_ZPCL: ExportZpcl(window, *s); break;
     case IDM_PRINT: Print(window, *s); break;
@@ -239,6 +284,7 @@ LRESULT OnStatusTimer(HWND window) {
     // Without a controller there is nothing to read: blank readouts, motor shown
     // off, once. The next open resets the axis marker and everything is rewritten.
     if (!ControllerOpen(*s)) {
+        Outage.active = false;
         if (StatusReadout.lastAxis == kShowingNoController) return 0;
         StatusReadout = StatusReadoutState();
         StatusReadout.lastAxis = kShowingNoController;
@@ -264,7 +310,18 @@ LRESULT OnStatusTimer(HWND window) {
     }
 
     double position = 0.0;
-    ZqGetPositionEx(handle, axis, &position);
+    int read = ZqGetPositionEx(handle, axis, &position);
+    if (read < 0) {
+        OnControllerSilent(window, panel, read);
+        return 0;
+    }
+    int status = ZqGetStatus(handle, axis);
+    if (status < 0) {
+        OnControllerSilent(window, panel, status);
+        return 0;
+    }
+    Outage.active = false;
+
     if (!(position == StatusReadout.lastPosition)) {
         StatusReadout.lastPosition = position;
         char text[64];
@@ -272,12 +329,11 @@ LRESULT OnStatusTimer(HWND window) {
         SetDlgItemTextA(panel, IDC_POSITION_READOUT, text);
     }
 
-    int status = ZqGetStatus(handle, axis);
     if (status != StatusReadout.lastStatus) {
         StatusReadout.lastStatus = status;
-        // A negative result is the library's error code, not a set flag.
         int on = ZqDecodeStatus(handle, status, kStatusMotorOn) > 0;
-        for (int id : {IDC_MOTOR_OFF, IDC_STEP_PLUS, IDC_STEP_MINUS}) EnableWindow(GetDlgItem(panel, id), on != 0);
+        EnableWindow(GetDlgItem(panel, IDC_MOTOR_OFF), on != 0);
+        ShowStepButtons(panel, on != 0);
         CheckDlgButton(panel, IDC_MOTOR_LED, on ? 1 : 0);
         if (ZqDecodeStatus(handle, status, kStatusFaultLed) > 0) CheckDlgButton(panel, IDC_MOTOR_LED, 2);
     }

@@ -111,8 +111,9 @@ LRESULT OnClose(HWND window) {
     WinHelpA(window, HelpFile, HELP_QUIT, 0);
     if (s && s->Modified &&
         MessageBoxA(window, "Do you wish to save the changes you\n have made to your tuning parameters?", "Exit",
-                    MB_ICONQUESTION | MB_YESNO) == IDYES)
-        ZQDLG_SaveAxis(s->ControllerHandle, 0, 0, 0);
+                    MB_ICONQUESTION | MB_YESNO) == IDYES) {
+        if (int r = ZQDLG_SaveAxis(s->ControllerHandle, 0, 0, 0); r < 0) ShowAxisSaveError(window, r);
+    }
     DestroyWindow(window);
     return 0;
 }

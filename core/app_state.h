@@ -13,8 +13,10 @@ constexpr int kPaneCount = 5;
 
 // Reads the gain of an axis and, when newValue is not null, writes it to the
 // axis and, when partner is nonzero, to the partner too. Returns the gain read
-// before any write.
-typedef double (*GainAccessor)(short handle, unsigned short axis, unsigned short partner, const double* newValue);
+// before any write. result (when not null) receives 0, or the code of the first
+// call that failed; a gain that could not be read is not written.
+typedef double (*GainAccessor)(short handle, unsigned short axis, unsigned short partner, const double* newValue,
+                               int* result);
 
 struct GainChannel {
     double Percent = 0.0;

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "../controller/zq_library.h"
+#include "../libs/zqdlg32/zqdlg32.h"
 #include "../resources/app_ids.h"
 #include "plot_panes.h"
 #include "record_time.h"
@@ -39,7 +40,15 @@ short OpenController(AppState& state) {
     state.ControllerHandle = handle;
     if (handle <= 0) return handle;
 
-    ControllerConfig config = ReadControllerConfig(handle);
+    ControllerConfig config = {};
+    config.Size = kControllerConfigSize;
+    if (int r = ZqGetConfigurationEx(handle, &config); r < 0) {
+        // Not "no motor modules": the controller did not say how many it has.
+        ShowControllerError(state.MainWindow, "The controller was opened but does not answer:", r);
+        ZqClose(handle);
+        state.ControllerHandle = 0;
+        return 0;
+    }
     if (config.NumberAxes <= 0) {
         MessageBoxA(state.MainWindow,
                     "No motor modules are installed on this controller. Tuning\n"
@@ -163,4 +172,31 @@ void ShowOpenError(HWND owner, const AppState& state) {
     std::snprintf(text, sizeof text, "Unable to open controller for the following reason:\n\nID %d  -  %s\n",
                   state.ControllerID, reason);
     MessageBoxA(owner, text, "Loopsmith", MB_ICONWARNING);
+}
+
+std::string ControllerErrorText(int code) {
+    char text[129] = {};
+    ZqTranslateErrorEx(code, text, 128);
+    text[128] = 0;
+    if (!text[0]) std::snprintf(text, sizeof text, "error %d", code);
+    return text;
+}
+
+void ShowControllerError(HWND owner, const char* what, int code) {
+    const std::string text = std::string(what) + "\n\n" + ControllerErrorText(code);
+    MessageBoxA(owner, text.c_str(), "Loopsmith", MB_ICONWARNING);
+}
+
+void ShowAxisSaveError(HWND owner, int code) {
+    if (code == kDlgErrRegistry) return;
+    const char* what = "The axis settings could not be saved:";
+    if (code <= kDlgErrBadArgument && code >= kDlgErrNoDigitalIO) {
+        // The dialogs library's codes are not the API library's: its text would be wrong.
+        char text[200];
+        std::snprintf(text, sizeof text, "%s\n\nThe controller did not answer the dialogs library (error %d).", what,
+                      code);
+        MessageBoxA(owner, text, "Loopsmith", MB_ICONWARNING);
+        return;
+    }
+    ShowControllerError(owner, what, code);
 }

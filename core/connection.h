@@ -1,6 +1,8 @@
 // Controller connection and axis selection: opening the controller, making an
 // axis current, the gantry pair, the gain full scale and the servo period.
 #pragma once
+#include <string>
+
 #include "app_state.h"
 
 // Opens ControllerID; the new handle (> 0) on success, 0 or a negative error code.
@@ -18,3 +20,12 @@ int ServoPeriod(short handle, unsigned short axis, double* seconds);
 void ShowOpenError(HWND owner, const AppState& state);
 // Highest usable axis number of the open controller: min(NumberAxes, 16), 0 when none.
 int UsableAxisCount(short handle);
+// The controller library's text for a negative result code (a fallback naming
+// the code when the library has none).
+std::string ControllerErrorText(int code);
+// Tells the user that a controller call failed: what could not be done, then the
+// library's text for the code (caption "Loopsmith").
+void ShowControllerError(HWND owner, const char* what, int code);
+// Tells the user that ZQDLG_SaveAxis failed with code (a failure the dialogs
+// library has already shown, the settings store, is not shown twice).
+void ShowAxisSaveError(HWND owner, int code);

@@ -2,6 +2,9 @@
 // controller; import leaves reading and sending the file to the dialogs library.
 #include "command_file.h"
 
+#include <cstdio>
+#include <string>
+
 #include "../controller/zq_library.h"
 #include "../core/connection.h"
 #include "command_file_format.h"
@@ -12,20 +15,20 @@ namespace {
 // Axis numbers are unsigned 16-bit; a count beyond that is no real controller's.
 constexpr int kMaxAxisNumber = 65535;
 
-AxisCommandSettings ReadAxisSettings(short handle, unsigned short axis) {
-    AxisCommandSettings s;
+// Reads one axis's records; the first failed call's code, 0 when all were read.
+int ReadAxisSettings(short handle, unsigned short axis, AxisCommandSettings& s) {
     AxisConfig config = {};
     config.Size = kAxisConfigSize;
-    ZqGetAxisConfiguration(handle, axis, &config);
-    ZqGetMotionConfig(handle, axis, &s.Motion);
+    if (int r = ZqGetAxisConfiguration(handle, axis, &config); r < 0) return r;
+    if (int r = ZqGetMotionConfig(handle, axis, &s.Motion); r < 0) return r;
     s.Servo = (config.Flags & 0x1) != 0;
     if (s.Servo) {
-        ZqGetFilterConfig(handle, axis, &s.Filter);
+        if (int r = ZqGetFilterConfig(handle, axis, &s.Filter); r < 0) return r;
         // An update rate that selects no period leaves the high-rate period.
         s.ServoPeriod = config.HighRatePeriod;
         ServoPeriod(handle, axis, &s.ServoPeriod);
     }
-    return s;
+    return 0;
 }
 
 }  // namespace
@@ -41,8 +44,23 @@ int ExportCommandFile(short handle, const char* fileName, HWND owner) {
     ZqGetConfigurationEx(handle, &controller);
     int precision = CommandFilePrecision(controller.Flags);
     int axes = controller.NumberAxes > kMaxAxisNumber ? kMaxAxisNumber : controller.NumberAxes;
-    for (int n = 1; n <= axes; ++n)
-        out.Write(FormatAxisCommands(n, precision, ReadAxisSettings(handle, static_cast<unsigned short>(n))));
+    // Every axis is read before anything is written: a file of zeroed records
+    // would, downloaded later, zero the tuning of a machine.
+    std::string text;
+    for (int n = 1; n <= axes; ++n) {
+        AxisCommandSettings settings;
+        if (int r = ReadAxisSettings(handle, static_cast<unsigned short>(n), settings); r < 0) {
+            char what[160];
+            std::snprintf(what, sizeof what,
+                          "The settings of axis %d cannot be read from the controller. Nothing was exported; the "
+                          "file was left as it was.",
+                          n);
+            ShowControllerError(owner, what, r);
+            return 0;
+        }
+        text += FormatAxisCommands(n, precision, settings);
+    }
+    out.Write(text);
     if (!out.Commit()) {
         ShowWriteError(owner, fileName, out.Error());
         return 0;
@@ -50,8 +68,10 @@ int ExportCommandFile(short handle, const char* fileName, HWND owner) {
     return 1;
 }
 
-void ImportCommandFile(HWND mainWindow, short handle, const char* fileName) {
-    ZqReopen(handle, 1);
+int ImportCommandFile(HWND mainWindow, short handle, const char* fileName) {
+    int r = ZqReopen(handle, 1);
+    if (r < 0) return r;
+    // The dialogs library tells the user itself why a download failed.
     ZQDLG_DownloadFile(mainWindow, handle, 0, fileName);
-    ZqReopen(handle, 1);
+    return ZqReopen(handle, 1);
 }

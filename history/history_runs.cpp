@@ -19,7 +19,10 @@ std::optional<double> Ms(const std::optional<double>& seconds) {
 
 std::optional<double> ReadGain(const AppState& s, const GainChannel& g) {
     if (!g.Access || s.ControllerHandle <= 0) return std::nullopt;
-    return g.Access(s.ControllerHandle, static_cast<unsigned short>(s.Axis), 0, nullptr);
+    int result = 0;
+    double gain = g.Access(s.ControllerHandle, static_cast<unsigned short>(s.Axis), 0, nullptr, &result);
+    if (result < 0) return std::nullopt;  // a gain the controller did not deliver is no gain
+    return gain;
 }
 
 }  // namespace
@@ -120,7 +123,7 @@ bool RestoreRunGains(AppState& s, const HistoryRun& run) {
     for (const auto& g : gains) {
         if (!g.first->Access) continue;
         double value = g.second;
-        g.first->Access(s.ControllerHandle, axis, partner, &value);
+        g.first->Access(s.ControllerHandle, axis, partner, &value, nullptr);
     }
     RefreshSliders(s);
     s.Modified = 1;

@@ -69,7 +69,7 @@ void CreateSlider(HWND panel, const PanelControl& c, AppState& s) {
     GainChannel& channel = *data.Channel;
     if (s.ControllerHandle > 0 && channel.FullScale != 0) {
         unsigned short partner = s.GantryShare ? GantryPartner(s) : 0;
-        channel.Percent = channel.Access(s.ControllerHandle, CurrentAxis(s), partner, nullptr) / channel.FullScale * 100;
+        channel.Percent = channel.Access(s.ControllerHandle, CurrentAxis(s), partner, nullptr, nullptr) / channel.FullScale * 100;
     }
     CreateControl(panel, c, &data);
 }
@@ -259,7 +259,11 @@ void StartStep(HWND panel, int plus) {
     if (!s || !ControllerOpen(*s)) return;
     AxisConfig config = {};
     config.Size = kAxisConfigSize;
-    ZqGetAxisConfiguration(s->ControllerHandle, CurrentAxis(*s), &config);
+    if (int r = ZqGetAxisConfiguration(s->ControllerHandle, CurrentAxis(*s), &config); r < 0) {
+        // A configuration that was not read says nothing about the module.
+        ShowTestFailure(s->MainWindow, r);
+        return;
+    }
     if (config.CaptureFlags != 0) {
         RunStepTest(s->MainWindow, plus);
         return;

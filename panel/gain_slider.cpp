@@ -17,12 +17,24 @@ BOOL (WINAPI *SliderBeepFunction)(UINT type) = MessageBeep;
 
 // ---- Gain accessors ----
 
-double PropGainAccess(short handle, unsigned short axis, unsigned short partner, const double* newValue) {
+namespace {
+
+// Notes the first failed call in result; true when r is a success.
+bool Note(int r, int* result) {
+    if (r < 0 && result && *result >= 0) *result = r;
+    return r >= 0;
+}
+
+}  // namespace
+
+double PropGainAccess(short handle, unsigned short axis, unsigned short partner, const double* newValue,
+                      int* result) {
+    if (result) *result = 0;
     double value = 0.0;
-    ZqGetGain(handle, axis, &value);
+    if (!Note(ZqGetGain(handle, axis, &value), result)) value = 0.0;
     if (newValue) {
-        ZqSetGain(handle, axis, *newValue);
-        if (partner) ZqSetGain(handle, partner, *newValue);
+        Note(ZqSetGain(handle, axis, *newValue), result);
+        if (partner) Note(ZqSetGain(handle, partner, *newValue), result);
     }
     return value;
 }
@@ -32,26 +44,32 @@ namespace {
 // Reads the axis's filter record and, with a new value, writes the record with
 // that gain to the axis and the same whole record to the partner.
 double FilterGainAccess(double FilterConfig::*gain, short handle, unsigned short axis, unsigned short partner,
-                        const double* newValue) {
+                        const double* newValue, int* result) {
+    if (result) *result = 0;
     FilterConfig filter = {};
-    ZqGetFilterConfig(handle, axis, &filter);
+    if (!Note(ZqGetFilterConfig(handle, axis, &filter), result)) {
+        // Written back, the zeroed record would zero the axis's other filter settings.
+        return 0.0;
+    }
     double value = filter.*gain;
     if (newValue) {
         filter.*gain = *newValue;
-        ZqSetFilterConfig(handle, axis, &filter);
-        if (partner) ZqSetFilterConfig(handle, partner, &filter);
+        Note(ZqSetFilterConfig(handle, axis, &filter), result);
+        if (partner) Note(ZqSetFilterConfig(handle, partner, &filter), result);
     }
     return value;
 }
 
 }  // namespace
 
-double IntGainAccess(short handle, unsigned short axis, unsigned short partner, const double* newValue) {
-    return FilterGainAccess(&FilterConfig::IntegralGain, handle, axis, partner, newValue);
+double IntGainAccess(short handle, unsigned short axis, unsigned short partner, const double* newValue,
+                     int* result) {
+    return FilterGainAccess(&FilterConfig::IntegralGain, handle, axis, partner, newValue, result);
 }
 
-double DerGainAccess(short handle, unsigned short axis, unsigned short partner, const double* newValue) {
-    return FilterGainAccess(&FilterConfig::DerivativeGain, handle, axis, partner, newValue);
+double DerGainAccess(short handle, unsigned short axis, unsigned short partner, const double* newValue,
+                     int* result) {
+    return FilterGainAccess(&FilterConfig::DerivativeGain, handle, axis, partner, newValue, result);
 }
 
 void RefreshSliders(const AppState& state) {
@@ -174,10 +192,24 @@ unsigned short PartnerFor(const AppState& state) {
     return state.GantryShare ? GantryPartner(state) : 0;
 }
 
-double AccessGain(const SliderState& s, const double* newValue) {
+double AccessGain(const SliderState& s, const double* newValue, int* result = nullptr) {
+    if (result) *result = 0;
     if (!s.Channel->Access) return 0.0;
     return s.Channel->Access(s.State->ControllerHandle, static_cast<unsigned short>(s.State->Axis),
-                             PartnerFor(*s.State), newValue);
+                             PartnerFor(*s.State), newValue, result);
+}
+
+// Writes the channel's percent as the gain. When the write fails the channel
+// goes back to the gain the controller holds, or, when that cannot be read
+// either, to the percent shown before (given).
+void WriteGain(const SliderState& s, double previousPercent) {
+    GainChannel& c = *s.Channel;
+    double gain = c.FullScale * c.Percent / 100;
+    int result = 0;
+    AccessGain(s, &gain, &result);
+    if (result >= 0 || s.State->ControllerHandle <= 0) return;
+    double held = AccessGain(s, nullptr, &result);
+    c.Percent = result >= 0 && c.FullScale != 0 ? held / c.FullScale * 100 : previousPercent;
 }
 
 void ShowReadout(HWND window, const GainChannel& channel) {
@@ -306,12 +338,13 @@ void OnTrackbarMoved(HWND window, SliderState& s) {
     int max = static_cast<int>(SendMessageA(trackbar, TBM_GETRANGEMAX, 0, 0));
     int pos = static_cast<int>(SendMessageA(trackbar, TBM_GETPOS, 0, 0));
     if (max <= 0) max = kSliderTrackMax;
+    const double previous = c.Percent;
     c.Percent = SliderPercentAt(pos, max, c.LowerLimit, c.UpperLimit);
     ShowReadout(window, c);
-    double gain = c.FullScale * c.Percent / 100;
-    AccessGain(s, &gain);
+    WriteGain(s, previous);
     s.State->Modified = 1;
-    if (repaired) UpdateSliderDisplay(window, s);  // the labels still show the unusable window
+    if (repaired || c.Percent != SliderPercentAt(pos, max, c.LowerLimit, c.UpperLimit))
+        UpdateSliderDisplay(window, s);  // the labels or the thumb still show something else
 }
 
 LRESULT OnRefresh(HWND window, SliderState& s) {
@@ -323,9 +356,9 @@ LRESULT OnRefresh(HWND window, SliderState& s) {
 LRESULT OnSetPercent(HWND window, SliderState& s, const double* percent) {
     if (!percent) return 0;
     GainChannel& c = *s.Channel;
+    const double previous = c.Percent;
     c.Percent = *percent;
-    double gain = c.Percent * c.FullScale / 100;
-    AccessGain(s, &gain);
+    WriteGain(s, previous);
     return UpdateSliderDisplay(window, s);
 }
 

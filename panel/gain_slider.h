@@ -15,9 +15,12 @@ struct SliderCreateData {
 
 LRESULT CALLBACK GainSliderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-double PropGainAccess(short handle, unsigned short axis, unsigned short partner, const double* newValue);
-double IntGainAccess(short handle, unsigned short axis, unsigned short partner, const double* newValue);
-double DerGainAccess(short handle, unsigned short axis, unsigned short partner, const double* newValue);
+double PropGainAccess(short handle, unsigned short axis, unsigned short partner, const double* newValue,
+                      int* result = nullptr);
+double IntGainAccess(short handle, unsigned short axis, unsigned short partner, const double* newValue,
+                     int* result = nullptr);
+double DerGainAccess(short handle, unsigned short axis, unsigned short partner, const double* newValue,
+                     int* result = nullptr);
 
 // Message 1025 to sliders 215, 216 and 217 of the panel, in that order, so that
 // they re-read their gains after something else changed the controller's settings.

@@ -19,3 +19,7 @@ SimConfigFile::~SimConfigFile() {
     SetEnvironmentVariableA("ZQSIM_CONFIG", nullptr);
     DeleteFileA(path_.c_str());
 }
+
+SimFaults::SimFaults(const std::string& faults) { SetEnvironmentVariableA("ZQSIM_FAULTS", faults.c_str()); }
+
+SimFaults::~SimFaults() { SetEnvironmentVariableA("ZQSIM_FAULTS", nullptr); }

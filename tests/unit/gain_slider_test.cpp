@@ -268,13 +268,13 @@ TEST_F(GainAccessTest, IntegralAndDerivativeWriteTheAxisWholeFilterRecordToThePa
     for (const auto& a : accessors) {
         for (unsigned short partner : {0, 2}) {
             g_calls.clear();
-            EXPECT_EQ(a.access(1, 1, partner, nullptr), a.read);
+            EXPECT_EQ(a.access(1, 1, partner, nullptr, nullptr), a.read);
             ASSERT_EQ(g_calls.size(), 1u);
             EXPECT_EQ(g_calls[0].name, "ZqGetFilterConfig");
 
             g_calls.clear();
             double gain = 42;
-            EXPECT_EQ(a.access(1, 1, partner, &gain), a.read);
+            EXPECT_EQ(a.access(1, 1, partner, &gain, nullptr), a.read);
             ASSERT_EQ(g_calls.size(), partner ? 3u : 2u);
             EXPECT_EQ(g_calls[0].name, "ZqGetFilterConfig");
             FilterConfig expected = StoredFilter();

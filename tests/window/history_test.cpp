@@ -71,7 +71,7 @@ protected:
         s.PlotStyle = kPlotSingle;
     }
     AppState& S() { return app.State(); }
-    void SetP(double p) { S().PropGain.Access(S().ControllerHandle, static_cast<unsigned short>(S().Axis), 0, &p); }
+    void SetP(double p) { S().PropGain.Access(S().ControllerHandle, static_cast<unsigned short>(S().Axis), 0, &p, nullptr); }
     HWND List() { return GetDlgItem(HistoryWindow(), IDC_HISTORY_LIST); }
     std::string Cell(int row, int column) {
         char text[128] = {};
@@ -216,8 +216,8 @@ TEST_F(HistoryTest, ListOverlaysRestoreAndExport) {
         }
         EXPECT_EQ(writes, want);
         EXPECT_EQ(S().Modified, 1);
-        EXPECT_DOUBLE_EQ(S().PropGain.Access(S().ControllerHandle, 1, 0, nullptr), 0.5);
-        if (gantry) EXPECT_DOUBLE_EQ(S().PropGain.Access(S().ControllerHandle, 2, 0, nullptr), 0.5);
+        EXPECT_DOUBLE_EQ(S().PropGain.Access(S().ControllerHandle, 1, 0, nullptr, nullptr), 0.5);
+        if (gantry) EXPECT_DOUBLE_EQ(S().PropGain.Access(S().ControllerHandle, 2, 0, nullptr, nullptr), 0.5);
     }
     S().Gantry = 0;
 

@@ -215,6 +215,9 @@ TEST_F(StepRunTest, CallSequences) {
         s.GantryMaster = 1;
         s.GantrySlave = c.gantry == 2 ? 9 : 2;  // the bench controller has 4 axes
         s.TestDone = 0;
+        // A repeating block of the case before would still hold the command
+        // queue, so that this case's capture had not run when it is read.
+        ZqReset(s.ControllerHandle, 0);
         journal.Mark();
         g_values.clear();
         RunStepTest(app.Main(), c.plus);
@@ -227,8 +230,9 @@ TEST_F(StepRunTest, CallSequences) {
         EXPECT_EQ(g_cursorAtBlockEnd, LoadCursor(nullptr, IDC_WAIT));
         EXPECT_NE(GetCursor(), LoadCursor(nullptr, IDC_WAIT));
         ChannelFor(s, Channel::Actual, 2)->Clear();
+        for (const DialogRecord& box : responder.Records()) ADD_FAILURE() << box.caption << ": " << box.text;
+        responder.ClearRecords();
     }
-    EXPECT_TRUE(responder.Records().empty());
 }
 
 // A record time the buffer cannot hold without a longer capture period is
@@ -390,13 +394,14 @@ TEST_F(StepRunTest, BlockReadsStoreWhatSinglePointReadsStore) {
 }
 
 // A block whose read fails in the middle of the capture is read again point by
-// point: the stored channels still equal the single-point reads, including the
-// 0.0 of a point that cannot be read at all.
+// point: the stored channels still equal the single-point reads. A point that
+// cannot be read at all makes the fetch fail and keeps what was stored.
 TEST_F(StepRunTest, FailedBlockIsReadAgainPointByPoint) {
     AppState& s = S();
     s.Test.RecordTime = 0.5;
     ZqEnableAxis(s.ControllerHandle, 1, 1);
     RunStepTest(app.Main(), 1);
+    const Stored before = StoredOf(s, 1);
     g_getCaptureData = ZqGetCaptureData;
     ZqGetCaptureData = FailingGetCaptureData;
     for (bool single : {false, true}) {
@@ -404,11 +409,10 @@ TEST_F(StepRunTest, FailedBlockIsReadAgainPointByPoint) {
         g_failPoint = 500;
         g_failSingle = single;
         g_captureCalls = 0;
-        FetchCapture(app.Main(), 0, 0.0, 0.0, 0.0, 1);
+        EXPECT_EQ(FetchCapture(app.Main(), 0, 0.0, 0.0, 0.0, 1), single ? 0 : 1);
         const int reads = g_captureCalls;
-        Stored want = OnePointPerRead(s, 1, 0.0, 0.0, 0.0, 1);
-        ExpectSame(StoredOf(s, 1), want);
-        EXPECT_EQ(want.actual[501] == 0.0, single);  // point 500 is stored sample 501
+        if (single) ExpectSame(StoredOf(s, 1), before);
+        else ExpectSame(StoredOf(s, 1), OnePointPerRead(s, 1, 0.0, 0.0, 0.0, 1));
         // Each channel: the failed block, then 1,000 single reads.
         EXPECT_EQ(reads, 4 * 1001 + 1);  // torque also reads point 0 twice
     }
@@ -448,57 +452,57 @@ TEST(StepRunBlocks, CaptureLargerThanTheReadBufferIsReadInBlocks) {
     EXPECT_TRUE(responder.Records().empty());
 }
 
-// Bad inputs to the fetch: nothing is read past an end, nothing hangs.
+// Bad inputs to the fetch: nothing is read past an end, nothing hangs. With no
+// capture held every read fails, so only the fetches of no sample store anything;
+// the others keep what the channels held.
 TEST_F(StepRunTest, FetchBadInputs) {
     AppState& s = S();
     // reads: the read calls with no capture held (each block fails and is read point by point).
-    const struct { const char* name; int sampleCount, sampling, torque, aux; size_t stored, torqueStored, auxStored, reads; } cases[] = {
-        {"no samples", 0, 1, 1, 1, 0, 0, 0, 0},
-        {"negative count", -5, 1, 1, 1, 0, 0, 0, 0},
-        {"sampling 0 counts as 1", 3, 0, 1, 1, 3, 3, 3, 3 * (1 + 2) + (1 + 3)},
-        {"sampling 3", 10, 3, 1, 1, 4, 4, 4, 3 * (1 + 3) + (1 + 4)},
-        {"one sample: the start values and torque point 0", 1, 1, 1, 0, 1, 1, 0, 1},
-        {"no torque, no auxiliary", 5, 1, 0, 0, 5, 0, 0, 2 * (1 + 4)},
+    const struct { const char* name; int sampleCount, sampling, torque, aux, result; size_t reads; } cases[] = {
+        {"no samples", 0, 1, 1, 1, 1, 0},
+        {"negative count", -5, 1, 1, 1, 1, 0},
+        {"sampling 0 counts as 1", 3, 0, 1, 1, 0, 3 * (1 + 2) + (1 + 3)},
+        {"sampling 3", 10, 3, 1, 1, 0, 3 * (1 + 3) + (1 + 4)},
+        {"one sample: the start values and torque point 0", 1, 1, 1, 0, 0, 1},
+        {"no torque, no auxiliary", 5, 1, 0, 0, 0, 2 * (1 + 4)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         for (Channel ch : {Channel::Actual, Channel::Torque, Channel::Auxiliary}) ChannelFor(s, ch, 0)->Append(42.0);
+        const size_t held = ChannelFor(s, Channel::Actual, 0)->Length();
         s.Test.SampleCount = c.sampleCount;
         s.Test.Sampling = c.sampling;
         s.TorqueCapture = c.torque;
         s.AuxCapture = c.aux;
         journal.Mark();
-        EXPECT_EQ(FetchCapture(app.Main(), 0, 0.0, 0.0, 0.0, 1), 1);
-        EXPECT_EQ(ChannelFor(s, Channel::Actual, 0)->Length(), c.stored);
-        EXPECT_EQ(ChannelFor(s, Channel::Error, 0)->Length(), c.stored);
-        EXPECT_EQ(ChannelFor(s, Channel::Torque, 0)->Length(), c.torqueStored);
-        EXPECT_EQ(ChannelFor(s, Channel::Auxiliary, 0)->Length(), c.auxStored);
+        EXPECT_EQ(FetchCapture(app.Main(), 0, 0.0, 0.0, 0.0, 1), c.result);
+        const size_t kept = c.result ? 0 : held;
+        EXPECT_EQ(ChannelFor(s, Channel::Actual, 0)->Length(), kept);
+        EXPECT_EQ(ChannelFor(s, Channel::Torque, 0)->Length(), kept);
+        EXPECT_EQ(ChannelFor(s, Channel::Auxiliary, 0)->Length(), kept);
         EXPECT_EQ(CaptureReads().size(), c.reads);
     }
 }
 
-// Failed capture reads store 0.0 (relative to the start values), never garbage;
-// an axis with no slot in the store stores nothing.
-TEST_F(StepRunTest, FailedReadsStoreZero) {
+// Failed capture reads store nothing: the channels and LastTest stay as they
+// were, so no curve holds a value the controller did not deliver. An axis with
+// no slot in the store reads nothing.
+TEST_F(StepRunTest, FailedReadsStoreNothing) {
     AppState& s = S();
     s.Test.SampleCount = 3;
     s.Test.Sampling = 1;
     s.PlotAuxiliary = 0;
+    s.LastTest.SampleCount = 77;
+    for (Channel ch : {Channel::Actual, Channel::Optimal, Channel::Error}) ChannelFor(s, ch, 0)->Append(42.0);
     short handle = s.ControllerHandle;
     s.ControllerHandle = 99;  // every read fails
-    FetchCapture(app.Main(), 0, 5.0, 2.0, 1.0, 1);
+    EXPECT_EQ(FetchCapture(app.Main(), 0, 5.0, 2.0, 1.0, 1), 0);
     s.ControllerHandle = handle;
-    const SampleSequence* actual = ChannelFor(s, Channel::Actual, 0);
-    const SampleSequence* optimal = ChannelFor(s, Channel::Optimal, 0);
-    const SampleSequence* aux = ChannelFor(s, Channel::Auxiliary, 0);
-    ASSERT_EQ(actual->Length(), 3u);
-    EXPECT_EQ(actual->At(0), 0.0);
-    EXPECT_EQ(actual->At(1), -5.0);
-    EXPECT_EQ(optimal->At(0), -3.0);
-    EXPECT_EQ(optimal->At(2), -5.0);
-    EXPECT_EQ(aux->At(2), -1.0);
-    EXPECT_EQ(ChannelFor(s, Channel::Error, 0)->At(0), 3.0);
-    EXPECT_EQ(ChannelFor(s, Channel::Torque, 0)->At(0), 0.0);
+    EXPECT_EQ(s.LastTest.SampleCount, 77);
+    for (Channel ch : {Channel::Actual, Channel::Optimal, Channel::Error}) {
+        ASSERT_EQ(ChannelFor(s, ch, 0)->Length(), 1u);
+        EXPECT_EQ(ChannelFor(s, ch, 0)->At(0), 42.0);
+    }
 
     journal.Mark();
     EXPECT_EQ(FetchCapture(app.Main(), 17, 0.0, 0.0, 0.0, 1), 1);
