@@ -200,6 +200,7 @@ TEST(RegistryFuzz, FiftyStartsOverDamagedSettingsNeitherCrashNorHang) {
         }
 
         const DWORD runStart = GetTickCount();
+        const size_t firstLine = journal.Lines().size();
         ProgramProcess program(exe, "");
         ASSERT_TRUE(program.Started());
         Answerer answer(program);
@@ -228,7 +229,12 @@ TEST(RegistryFuzz, FiftyStartsOverDamagedSettingsNeitherCrashNorHang) {
                 [&] {
                     if (Count(journal, "ZqGetCaptureData") > reads || answer.texts.size() > boxes) return true;
                     // A test that did not begin within 10 s was refused.
-                    return GetTickCount() - posted > 10000 && Count(journal, "ZqSetOperatingMode") == modes;
+                    if (GetTickCount() - posted > 10000 && Count(journal, "ZqSetOperatingMode") == modes) return true;
+                    // The main window is disabled while a test runs: enabled
+                    // again after the command was handled, the test is over
+                    // (one that captured nothing reads nothing).
+                    return GetTickCount() - posted > 3000 && Count(journal, "ZqSetOperatingMode") > modes &&
+                           IsWindowEnabled(main);
                 },
                 150000, answer);
             if (!ended) {
@@ -244,6 +250,15 @@ TEST(RegistryFuzz, FiftyStartsOverDamagedSettingsNeitherCrashNorHang) {
             }
             ++stepped;
             if (Count(journal, "ZqGetCaptureData") > reads) ++captured;
+            else {
+                const auto lines = journal.Lines();
+                std::string calls;
+                for (size_t i = firstLine; i < lines.size(); ++i)
+                    if (lines[i].rfind("ZqGetStatus", 0) && lines[i].rfind("ZqGetPositionEx", 0) &&
+                        lines[i].rfind("ZqDecodeStatus", 0))
+                        calls += lines[i] + "\n";
+                std::printf("run %d: a step test that read no capture; calls:\n%s", run, calls.c_str());
+            }
         } else {
             ++withoutController;
         }

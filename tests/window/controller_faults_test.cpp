@@ -170,6 +170,28 @@ TEST_F(ControllerFaults, AFailedCaptureKeepsThePreviousTest) {
     }
 }
 
+// A command the controller refuses inside the block (a stored distance no
+// axis can travel): the block is ended, the axis stopped, the refusal told in
+// the test's failure message, and the previous test kept.
+TEST_F(ControllerFaults, AMoveTheControllerRefusesFailsTheTest) {
+    Start("seed=1");
+    AppState& s = S();
+    s.Test.RecordTime = 0.01;
+    s.Test.Distance = 2.46e256;
+    s.TestDone = 1;
+    s.LastTest.SampleCount = 77;
+    ZqEnableAxis(s.ControllerHandle, 1, 1);
+    journal.Mark();
+    RunStepTest(app.Main(), 1);
+    const auto texts = Texts();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].rfind("Loopsmith: The step test failed: ", 0), 0u) << texts[0];
+    EXPECT_EQ(s.TestDone, 1);
+    EXPECT_EQ(s.LastTest.SampleCount, 77);
+    EXPECT_TRUE(Journal::Filter(journal.Since(), {"ZqGetCaptureData"}).empty());
+    EXPECT_FALSE(Journal::Filter(journal.Since(), {"ZqStop"}).empty());
+}
+
 // Capture reads that fail now and then: a failed block is read point by point
 // and a failed point is tried again, so the test is drawn from the controller's
 // data alone, equal to what the capture holds.
