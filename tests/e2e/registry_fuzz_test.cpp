@@ -78,6 +78,8 @@ StoredValue Damage(const StoredValue& v, std::mt19937& random) {
     return d;
 }
 
+// meanwhile is called by reference (std::ref): an Answerer copied into the
+// std::function would record its texts in the copy.
 bool WaitFor(const std::function<bool()>& done, int timeoutMs, const std::function<void()>& meanwhile) {
     DWORD start = GetTickCount();
     while (!done()) {
@@ -179,9 +181,9 @@ TEST(RegistryFuzz, FiftyStartsOverDamagedSettingsNeitherCrashNorHang) {
     {
         ProgramProcess program(exe, "");
         Answerer answer(program);
-        ASSERT_TRUE(WaitFor([&] { return MainWindowOf(program) != nullptr; }, 30000, answer));
+        ASSERT_TRUE(WaitFor([&] { return MainWindowOf(program) != nullptr; }, 30000, std::ref(answer)));
         PostMessageA(MainWindowOf(program), WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0), 0);
-        ASSERT_TRUE(WaitFor([&] { return program.WaitExit(0) != STILL_ACTIVE; }, 30000, answer));
+        ASSERT_TRUE(WaitFor([&] { return program.WaitExit(0) != STILL_ACTIVE; }, 30000, std::ref(answer)));
     }
     std::vector<StoredValue> stored;
     ListValues(kKey, stored);
@@ -206,18 +208,18 @@ TEST(RegistryFuzz, FiftyStartsOverDamagedSettingsNeitherCrashNorHang) {
         Answerer answer(program);
         HWND main = nullptr;
         ASSERT_TRUE(WaitFor([&] { return (main = MainWindowOf(program)) != nullptr && IsWindowVisible(main); }, 60000,
-                            answer))
+                            std::ref(answer)))
             << "no main window; " << Joined(answer.texts);
         HWND panel = GetDlgItem(main, IDC_PANEL);
 
         // The buttons are created enabled; the first timer tick disables Step
         // while the motor is off. Then Motor On: with an open controller the
         // timer enables Step Plus.
-        WaitFor([&] { return panel && !IsWindowEnabled(GetDlgItem(panel, IDC_STEP_PLUS)); }, 10000, answer);
+        WaitFor([&] { return panel && !IsWindowEnabled(GetDlgItem(panel, IDC_STEP_PLUS)); }, 10000, std::ref(answer));
         DWORD_PTR result = 0;
         if (panel)
             SendMessageTimeoutA(GetDlgItem(panel, IDC_MOTOR_ON), BM_CLICK, 0, 0, SMTO_NORMAL, 30000, &result);
-        const bool open = WaitFor([&] { return panel && IsWindowEnabled(GetDlgItem(panel, IDC_STEP_PLUS)); }, 10000, answer);
+        const bool open = WaitFor([&] { return panel && IsWindowEnabled(GetDlgItem(panel, IDC_STEP_PLUS)); }, 10000, std::ref(answer));
         if (open) {
             const size_t modes = Count(journal, "ZqSetOperatingMode"), reads = Count(journal, "ZqGetCaptureData");
             const size_t boxes = answer.texts.size();
@@ -236,7 +238,7 @@ TEST(RegistryFuzz, FiftyStartsOverDamagedSettingsNeitherCrashNorHang) {
                     return GetTickCount() - posted > 3000 && Count(journal, "ZqSetOperatingMode") > modes &&
                            IsWindowEnabled(main);
                 },
-                150000, answer);
+                150000, std::ref(answer));
             if (!ended) {
                 // Still waiting (a stored record time and delay of up to a minute
                 // each are allowed): what the program did meanwhile.
@@ -267,7 +269,7 @@ TEST(RegistryFuzz, FiftyStartsOverDamagedSettingsNeitherCrashNorHang) {
         PostMessageA(main, WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0), 0);
         DWORD code = STILL_ACTIVE;
         // A close during a test waits for its end, up to two stored minutes.
-        WaitFor([&] { return (code = program.WaitExit(0)) != STILL_ACTIVE; }, 180000, answer);
+        WaitFor([&] { return (code = program.WaitExit(0)) != STILL_ACTIVE; }, 180000, std::ref(answer));
         if (code == STILL_ACTIVE) program.Kill();
         ASSERT_EQ(code, 0u) << "the program did not exit cleanly; " << Joined(answer.texts);
         std::printf("run %2d: %s, %.1f s; %s\n", run, open ? "step test" : "no open controller",
