@@ -7,7 +7,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <map>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -26,11 +25,6 @@ namespace {
 constexpr UINT_PTR kRunTimer = 1;
 // Work done in one timer message before the dialog looks at its queue again.
 constexpr DWORD kSliceMs = 30;
-
-std::map<std::pair<int, int>, TuneStyle>& Styles() {
-    static std::map<std::pair<int, int>, TuneStyle> styles;
-    return styles;
-}
 
 struct DialogData {
     AppState* state = nullptr;
@@ -126,7 +120,7 @@ BOOL OnInit(HWND dialog, DialogData* data) {
     SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(data));
     AppState& s = *data->state;
     SetDlgItemTextA(dialog, IDC_TUNE_TEXT, AutoTuneMoveText(s.Test.Distance).c_str());
-    const TuneStyle style = RememberedStyle(s.ControllerID, s.Axis);
+    const TuneStyle style = RememberedStyle(s);
     CheckRadioButton(dialog, IDC_TUNE_STIFF, IDC_TUNE_SOFT, kStyleIds[static_cast<int>(style)]);
     const short h = s.ControllerHandle;
     const unsigned short axis = static_cast<unsigned short>(s.Axis);
@@ -152,7 +146,7 @@ void OnStart(HWND dialog, DialogData* data) {
     setup.style = ChosenStyle(dialog);
     setup.distance = s.Test.Distance;
     setup.trajectory = s.Test.Trajectory != 0;
-    RememberStyle(s.ControllerID, s.Axis, setup.style);
+    RememberStyle(s, setup.style);
     data->run = std::make_unique<AutoTuneRun>(setup);
     for (int id : kStyleIds) EnableWindow(GetDlgItem(dialog, id), FALSE);
     EnableWindow(GetDlgItem(dialog, IDC_TUNE_START), FALSE);
@@ -279,12 +273,17 @@ std::string TuneFiguresText(double rise, double overshoot, double settling, bool
     return text;
 }
 
-TuneStyle RememberedStyle(int controller, int axis) {
-    auto it = Styles().find({controller, axis});
-    return it == Styles().end() ? TuneStyle::Medium : it->second;
+TuneStyle RememberedStyle(const AppState& state) {
+    switch (state.AutoTuneStyle) {
+    case 0: return TuneStyle::Stiff;
+    case 2: return TuneStyle::Soft;
+    default: return TuneStyle::Medium;
+    }
 }
 
-void RememberStyle(int controller, int axis, TuneStyle style) { Styles()[{controller, axis}] = style; }
+void RememberStyle(AppState& state, TuneStyle style) {
+    state.AutoTuneStyle = style == TuneStyle::Stiff ? 0 : style == TuneStyle::Soft ? 2 : 1;
+}
 
 INT_PTR RunAutoTune(HWND mainWindow) {
     AppState* state = StateOf(mainWindow);
