@@ -174,12 +174,15 @@ void OnApply(HWND dialog, DialogData* data) {
     if (!run || run->Phase() != TunePhase::Done) return;
     AppState& s = *data->state;
     const double limit = run->Proposed().integrationLimit;
-    if (limit >= 0) {
-        // The integration limit goes in the filter record first, so that the
-        // I and D writes below carry it to the gantry partner with the rest.
+    const double derivativePeriod = run->Proposed().derivativePeriod;
+    if (limit >= 0 || derivativePeriod > 0) {
+        // The integration limit and the derivative sample period go in the
+        // filter record first, so that the I and D writes below carry them to
+        // the gantry partner with the rest.
         FilterConfig f = {};
         ZqGetFilterConfig(s.ControllerHandle, static_cast<unsigned short>(s.Axis), &f);
-        f.IntegrationLimit = limit;
+        if (limit >= 0) f.IntegrationLimit = limit;
+        if (derivativePeriod > 0) f.DerivativeSamplePeriod = derivativePeriod;
         ZqSetFilterConfig(s.ControllerHandle, static_cast<unsigned short>(s.Axis), &f);
     }
     HistoryRun gains;

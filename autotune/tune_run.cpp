@@ -31,6 +31,7 @@ constexpr int kMinPoints = 100;
 // torque limit says more about the limit than about the axis.
 constexpr double kSaturatedShare = 0.5;
 constexpr int kMaxChecks = 3;
+constexpr int kMaxDerivativeTicks = 8;  // longest derivative sample period Auto Tune chooses, in servo periods
 // How long the axis may take to come to rest, and the capture to complete,
 // beyond its own time (generous: a loaded machine is slow).
 constexpr DWORD kRestLimitMs = 3000;
@@ -178,6 +179,7 @@ void AutoTuneRun::WriteGains(const GainSet& g, bool integral) {
     f.IntegralGain = integral ? g.i : 0;
     f.DerivativeGain = g.d;
     if (g.integrationLimit >= 0) f.IntegrationLimit = g.integrationLimit;
+    if (g.derivativePeriod > 0) f.DerivativeSamplePeriod = g.derivativePeriod;
     ZqSetFilterConfig(setup_.handle, setup_.axis, &f);
 }
 
@@ -476,6 +478,10 @@ DWORD AutoTuneRun::ComputeStep() {
                                                         motion_.Deceleration, period_, job->ticks)
                                      : StepCommand(d, job->ticks);
     job->limits = limits_;
+    // A coarse encoder at a fast servo rate lets only a small D through its
+    // noise bound; sampling the derivative over a few servo periods divides
+    // that noise, at the cost of some phase, which the design weighs.
+    job->limits.maxDerivativeTicks = std::max(derivativeTicks_, kMaxDerivativeTicks);
     job_ = job;
     // The search runs apart from the window's thread, so Cancel acts at once
     // however long it takes; the job owns everything it reads.
@@ -504,7 +510,8 @@ DWORD AutoTuneRun::ComputeWaitStep() {
         return 0;
     }
     proposed_ = {design_.gains.kp / scale_.p, design_.gains.ki / scale_.i, design_.gains.kd / scale_.d,
-                 tunedIntegrationLimit_};
+                 tunedIntegrationLimit_,
+                 design_.derivativeTicks != derivativeTicks_ ? design_.derivativeTicks * period_ : -1.0};
     predicted_ = design_.predicted;
     hasProposal_ = true;
     ++checks_;

@@ -33,6 +33,7 @@ struct AutoTuneSetup {
 struct GainSet {
     double p = 0, i = 0, d = 0;
     double integrationLimit = -1;
+    double derivativePeriod = -1;  // derivative sample period, s; below 0: as in force
 };
 
 // One captured move: points at the servo period from the move's start, and

@@ -335,6 +335,43 @@ TEST(AutoTuneDesign, StylesKeepTheirPromises) {
     EXPECT_LT(d[1].predicted.settling, 0.2);
 }
 
+// A coarse encoder at a fast servo rate: one count through D is what limits
+// the bandwidth at the servo period. Allowed a longer derivative sample
+// period, the design takes one, keeps the noise bound at that period and
+// settles faster; where the noise does not bind, the axis's period is kept.
+TEST(AutoTuneDesign, ALongerDerivativePeriodOnlyWhereTheNoiseBinds) {
+    const size_t ticks = 3200;
+    std::vector<double> step = StepCommand(100, ticks);
+    ModelAxis coarse = BenchLike();
+    coarse.plant.resolution = 1;
+    coarse.period = 0.00025;
+    DesignLimits fixed, free;
+    free.maxDerivativeTicks = 8;
+    Design atServo = DesignGains(coarse, TuneStyle::Medium, step, ticks, fixed);
+    Design chosen = DesignGains(coarse, TuneStyle::Medium, step, ticks, free);
+    ASSERT_TRUE(atServo.ok) << atServo.reason;
+    ASSERT_TRUE(chosen.ok) << chosen.reason;
+    EXPECT_EQ(atServo.derivativeTicks, 1);
+    EXPECT_GT(chosen.derivativeTicks, 1);
+    EXPECT_LE(chosen.derivativeTicks, 8);
+    EXPECT_LT(chosen.predicted.settling, atServo.predicted.settling);
+    EXPECT_LE(chosen.predicted.overshoot, StyleOvershoot(TuneStyle::Medium));
+    ModelAxis at = coarse;
+    at.derivativeTicks = chosen.derivativeTicks;
+    EXPECT_LE(DerivativeNoise(at, chosen.gains), 0.2 * at.outputLimit * (1 + 1e-9));
+    EXPECT_GE(PhaseMargin(at, chosen.gains), 45);
+    // The prediction is the model's step at the chosen period.
+    ModelResponse r = SimulateModel(at, chosen.gains, step, ticks);
+    EXPECT_DOUBLE_EQ(MeasureStep(r.actual.data(), r.optimal.data(), ticks, at.period).settling,
+                     chosen.predicted.settling);
+
+    ModelAxis fine = BenchLike();
+    fine.plant.resolution = 0.001;
+    Design kept = DesignGains(fine, TuneStyle::Medium, StepCommand(100, 1000), 1000, free);
+    ASSERT_TRUE(kept.ok) << kept.reason;
+    EXPECT_EQ(kept.derivativeTicks, 1);
+}
+
 TEST(AutoTuneDesign, ExplainsWhenNothingFits) {
     ModelAxis axis = BenchLike();
     // An encoder so coarse that any derivative gain makes the output jump.
