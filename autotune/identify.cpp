@@ -77,8 +77,8 @@ PlantModel IdentifyPlant(const std::vector<MotionCapture>& captures, double peri
     const int widest = std::clamp(static_cast<int>(std::lround(wanted / period)), 2, 40);
     // A window must fit inside the moves: narrow it until enough windows do.
     const PlantModel seen = best;
-    for (int h = widest;; h = std::max(2, h * 2 / 3)) {
-        best = seen;
+    auto fitWindow = [&](int h) {
+        PlantModel m = seen;
         double bestResidual = -1;
         for (int d = 0; d <= maxDelay; ++d) {
             size_t rows = 0;
@@ -86,16 +86,33 @@ PlantModel IdentifyPlant(const std::vector<MotionCapture>& captures, double peri
             if (!fit.ok || rows < 30) continue;
             if (bestResidual < 0 || fit.residualSquares < bestResidual) {
                 bestResidual = fit.residualSquares;
-                best.gain = fit.coef[0];
-                best.viscous = fit.coef[1];
-                best.coulomb = fit.coef[2];
-                best.delay = d;
-                best.quality = fit.Quality();
-                best.samples = rows;
-                best.ok = true;
+                m.gain = fit.coef[0];
+                m.viscous = fit.coef[1];
+                m.coulomb = fit.coef[2];
+                m.delay = d;
+                m.quality = fit.Quality();
+                m.samples = rows;
+                m.ok = true;
             }
         }
+        return m;
+    };
+    int h = widest;
+    for (;; h = std::max(2, h * 2 / 3)) {
+        best = fitWindow(h);
         if ((best.ok && best.samples >= 60) || h == 2) break;
+    }
+    // Slow moves on a coarse encoder: over the window the acceleration moves
+    // the axis by little more than a count, so the fit mostly sees counts.
+    // The smoothed difference grows with the window's square and the count
+    // noise does not, so wider windows (up to 20 ms) are tried while they
+    // explain the data better and enough of them fit inside the moves.
+    const int widestSlow = std::max(widest, static_cast<int>(0.02 / period));
+    while (best.ok && best.quality < 0.9 && h < widestSlow) {
+        h = std::min(widestSlow, h * 3 / 2 + 1);
+        PlantModel wider = fitWindow(h);
+        if (!wider.ok || wider.samples < 60 || wider.quality <= best.quality) break;
+        best = wider;
     }
     if (best.ok) {
         // Friction terms come out slightly negative on a frictionless axis.

@@ -239,10 +239,18 @@ void AutoTuneRun::Start() {
 
 void AutoTuneRun::PlanMeasuring() {
     // Measuring gains: the ones in force, or a quarter of P once they proved
-    // unsafe. Integral and derivative terms that are 0 cannot be scaled, so a
-    // small one stands in (in the proportions of P a servo loop usually has).
+    // unsafe, and a quarter of the bandwidth once the noise of D hid it.
+    // Integral and derivative terms that are 0 cannot be scaled, so a small
+    // one stands in (in the proportions of P a servo loop usually has).
     GainSet g = original_;
     if (measuringAttempt_ > 0) g.p *= 0.25;
+    if (quietDerivative_) {
+        // The same loop shape at a quarter of the bandwidth: P, I and D go
+        // with its square, cube and first power.
+        g.p /= 16;
+        g.i /= 64;
+        g.d /= 4;
+    }
     if (g.i == 0) g.i = 0.1 * g.p;
     if (g.d == 0) g.d = g.p;
     measuring_ = g;
@@ -432,6 +440,15 @@ DWORD AutoTuneRun::AnalyseStep() {
     AnalyseIntegral({eBack.data(), back.torque.data(), back.optimal.data(), eBack.size(), period_, derivativeTicks_,
                      motion_.Torque},
                     {measuring_.p, measuring_.i, measuring_.d, v}, scale_);
+    if ((!scale_.dKnown || !(scale_.d > 0)) && !quietDerivative_) {
+        // On a coarse encoder the derivative term can throw the output to its
+        // limit at every count, and those samples cannot show it: measure
+        // again at a quarter of the bandwidth, where D is a quarter.
+        quietDerivative_ = true;
+        phase_ = TunePhase::Measuring;
+        PlanMeasuring();
+        return 0;
+    }
     if (!scale_.iKnown || !scale_.dKnown || !(scale_.d > 0)) {
         Fail("the integral and derivative terms of the loop could not be measured");
         return 0;
