@@ -38,6 +38,7 @@ std::string Text(HWND dialog, int id) {
 struct Gains {
     double p = 0, i = 0, d = 0;
     double integrationLimit = -1;  // -1 in an expectation: not compared
+    double derivativePeriod = -1;  // -1 in an expectation: not compared
 };
 
 Gains AxisGains(const AppState& s) {
@@ -48,6 +49,7 @@ Gains AxisGains(const AppState& s) {
     g.i = f.IntegralGain;
     g.d = f.DerivativeGain;
     g.integrationLimit = f.IntegrationLimit;
+    g.derivativePeriod = f.DerivativeSamplePeriod;
     return g;
 }
 
@@ -67,6 +69,7 @@ void ExpectGains(const AppState& s, const Gains& want, const char* where) {
     EXPECT_DOUBLE_EQ(now.i, want.i) << where;
     EXPECT_DOUBLE_EQ(now.d, want.d) << where;
     if (want.integrationLimit >= 0) EXPECT_DOUBLE_EQ(now.integrationLimit, want.integrationLimit) << where;
+    if (want.derivativePeriod >= 0) EXPECT_DOUBLE_EQ(now.derivativePeriod, want.derivativePeriod) << where;
 }
 
 // What the dialog showed once its run ended.
@@ -237,6 +240,12 @@ TEST_F(AutoTuneTest, FullRunOnAxis1ThenApplyWritesTheGainsAndAddsTheRun) {
     EXPECT_NEAR(after.d, std::stod(out.proposedD), 1e-3 * after.d + 1e-12);
     EXPECT_NE(after.p, before.p);
     EXPECT_EQ(S().Modified, 1);
+    // The derivative sample period stays a whole number of servo periods, one to eight.
+    const double servoPeriod = before.derivativePeriod;  // the bench samples D every servo period
+    const double ticks = after.derivativePeriod / servoPeriod;
+    EXPECT_NEAR(ticks, std::round(ticks), 1e-6);
+    EXPECT_GE(ticks, 1 - 1e-6);
+    EXPECT_LE(ticks, 8 + 1e-6);
     std::vector<std::string> writes = Journal::Filter(journal.Since(), {"ZqSetGain", "ZqSetFilterConfig"});
     // The integration limit in the filter record, then P, I and D as the sliders write them.
     ASSERT_EQ(writes.size(), 4u);
@@ -297,6 +306,7 @@ TEST_F(AutoTuneTest, GantryPartnerFollowsTheMovesAndApplySharesTheGains) {
     EXPECT_DOUBLE_EQ(partnerFilter.IntegralGain, axis.i);
     EXPECT_DOUBLE_EQ(partnerFilter.DerivativeGain, axis.d);
     EXPECT_DOUBLE_EQ(partnerFilter.IntegrationLimit, axis.integrationLimit);
+    EXPECT_DOUBLE_EQ(partnerFilter.DerivativeSamplePeriod, axis.derivativePeriod);
 }
 
 TEST_F(AutoTuneTest, FixedPointControllerAxis1RunsAndCloseKeepsTheOldGains) {
