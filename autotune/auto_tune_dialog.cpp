@@ -63,6 +63,12 @@ void ShowRun(HWND dialog, const AutoTuneRun& run) {
                           run.OriginalFilter().IntegrationLimit);
             text += line;
         }
+        if (run.Proposed().derivativePeriod > 0) {
+            char line[96];
+            std::snprintf(line, sizeof line, "\r\nDerivative period %.4g ms (now %.4g ms)",
+                          run.Proposed().derivativePeriod * 1000, run.OriginalFilter().DerivativeSamplePeriod * 1000);
+            text += line;
+        }
         if (run.Checks() > 0 && !run.CheckStep().actual.empty()) {
             const CheckFigures& m = run.Measured();
             text += "\r\nMeasured: " + TuneFiguresText(m.rise, m.overshoot, m.settling, m.settled);
