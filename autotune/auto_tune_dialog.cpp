@@ -7,7 +7,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <map>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -26,11 +25,6 @@ namespace {
 constexpr UINT_PTR kRunTimer = 1;
 // Work done in one timer message before the dialog looks at its queue again.
 constexpr DWORD kSliceMs = 30;
-
-std::map<std::pair<int, int>, TuneStyle>& Styles() {
-    static std::map<std::pair<int, int>, TuneStyle> styles;
-    return styles;
-}
 
 struct DialogData {
     AppState* state = nullptr;
@@ -67,6 +61,12 @@ void ShowRun(HWND dialog, const AutoTuneRun& run) {
             char line[96];
             std::snprintf(line, sizeof line, "\r\nIntegration limit %.4g (now %.4g)", run.Proposed().integrationLimit,
                           run.OriginalFilter().IntegrationLimit);
+            text += line;
+        }
+        if (run.Proposed().derivativePeriod > 0) {
+            char line[96];
+            std::snprintf(line, sizeof line, "\r\nDerivative period %.4g ms (now %.4g ms)",
+                          run.Proposed().derivativePeriod * 1000, run.OriginalFilter().DerivativeSamplePeriod * 1000);
             text += line;
         }
         if (run.Checks() > 0 && !run.CheckStep().actual.empty()) {
@@ -126,7 +126,7 @@ BOOL OnInit(HWND dialog, DialogData* data) {
     SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(data));
     AppState& s = *data->state;
     SetDlgItemTextA(dialog, IDC_TUNE_TEXT, AutoTuneMoveText(s.Test.Distance).c_str());
-    const TuneStyle style = RememberedStyle(s.ControllerID, s.Axis);
+    const TuneStyle style = RememberedStyle(s);
     CheckRadioButton(dialog, IDC_TUNE_STIFF, IDC_TUNE_SOFT, kStyleIds[static_cast<int>(style)]);
     const short h = s.ControllerHandle;
     const unsigned short axis = static_cast<unsigned short>(s.Axis);
@@ -152,7 +152,7 @@ void OnStart(HWND dialog, DialogData* data) {
     setup.style = ChosenStyle(dialog);
     setup.distance = s.Test.Distance;
     setup.trajectory = s.Test.Trajectory != 0;
-    RememberStyle(s.ControllerID, s.Axis, setup.style);
+    RememberStyle(s, setup.style);
     data->run = std::make_unique<AutoTuneRun>(setup);
     for (int id : kStyleIds) EnableWindow(GetDlgItem(dialog, id), FALSE);
     EnableWindow(GetDlgItem(dialog, IDC_TUNE_START), FALSE);
@@ -180,12 +180,15 @@ void OnApply(HWND dialog, DialogData* data) {
     if (!run || run->Phase() != TunePhase::Done) return;
     AppState& s = *data->state;
     const double limit = run->Proposed().integrationLimit;
-    if (limit >= 0) {
-        // The integration limit goes in the filter record first, so that the
-        // I and D writes below carry it to the gantry partner with the rest.
+    const double derivativePeriod = run->Proposed().derivativePeriod;
+    if (limit >= 0 || derivativePeriod > 0) {
+        // The integration limit and the derivative sample period go in the
+        // filter record first, so that the I and D writes below carry them to
+        // the gantry partner with the rest.
         FilterConfig f = {};
         ZqGetFilterConfig(s.ControllerHandle, static_cast<unsigned short>(s.Axis), &f);
-        f.IntegrationLimit = limit;
+        if (limit >= 0) f.IntegrationLimit = limit;
+        if (derivativePeriod > 0) f.DerivativeSamplePeriod = derivativePeriod;
         ZqSetFilterConfig(s.ControllerHandle, static_cast<unsigned short>(s.Axis), &f);
     }
     HistoryRun gains;
@@ -279,12 +282,17 @@ std::string TuneFiguresText(double rise, double overshoot, double settling, bool
     return text;
 }
 
-TuneStyle RememberedStyle(int controller, int axis) {
-    auto it = Styles().find({controller, axis});
-    return it == Styles().end() ? TuneStyle::Medium : it->second;
+TuneStyle RememberedStyle(const AppState& state) {
+    switch (state.AutoTuneStyle) {
+    case 0: return TuneStyle::Stiff;
+    case 2: return TuneStyle::Soft;
+    default: return TuneStyle::Medium;
+    }
 }
 
-void RememberStyle(int controller, int axis, TuneStyle style) { Styles()[{controller, axis}] = style; }
+void RememberStyle(AppState& state, TuneStyle style) {
+    state.AutoTuneStyle = style == TuneStyle::Stiff ? 0 : style == TuneStyle::Soft ? 2 : 1;
+}
 
 INT_PTR RunAutoTune(HWND mainWindow) {
     AppState* state = StateOf(mainWindow);

@@ -19,9 +19,10 @@ std::string AutoTuneMoveText(double distance);
 // ("rise 12.3 ms, overshoot 4.1 %, settling 45.0 ms"; "not settled").
 std::string TuneFiguresText(double rise, double overshoot, double settling, bool settled);
 
-// The style remembered for a controller and axis in this session (Medium until one is chosen).
-TuneStyle RememberedStyle(int controller, int axis);
-void RememberStyle(int controller, int axis, TuneStyle style);
+// The style remembered for the current controller and axis (kept with the
+// axis's settings; Medium until one is chosen, and for a damaged value).
+TuneStyle RememberedStyle(const AppState& state);
+void RememberStyle(AppState& state, TuneStyle style);
 
 // Command 205: checks the axis, then runs the dialog. Returns the dialog's
 // result (IDOK after Apply, IDCANCEL otherwise), 0 when it refused.

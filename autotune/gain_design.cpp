@@ -179,9 +179,58 @@ std::vector<double> TrapezoidCommand(double distance, double velocity, double ac
     return c;
 }
 
+namespace {
+
+// The better of two designs for a style: Stiff the higher proportional gain
+// (then the faster settling), the others the faster settling.
+bool Better(TuneStyle style, const Design& a, const Design& b) {
+    if (!a.ok) return false;
+    if (!b.ok) return true;
+    if (style == TuneStyle::Stiff)
+        return a.gains.kp > b.gains.kp * 1.0001 ||
+               (a.gains.kp > b.gains.kp * 0.9999 && a.predicted.settling < b.predicted.settling);
+    return a.predicted.settling < b.predicted.settling - 1e-9;
+}
+
+// True when the noise of one count through D, not the phase margin or the
+// response, ends the design's bandwidth (a little faster would pass the
+// bound), or when nothing was found at all.
+bool NoiseBound(const ModelAxis& axis, const Design& d, const DesignLimits& limits) {
+    const double bound = limits.maxNoiseShare * axis.outputLimit;
+    if (!d.ok) return true;  // a quieter D may be what makes any design possible
+    LoopGains faster = PlaceGains(axis.plant.gain, axis.plant.viscous, d.omega * 1.25, d.zeta, d.alpha);
+    return DerivativeNoise(axis, faster) > bound;
+}
+
+Design DesignAtDerivativePeriod(const ModelAxis& axis, TuneStyle style, const std::vector<double>& command,
+                                size_t ticks, const DesignLimits& limits);
+
+}  // namespace
+
 Design DesignGains(const ModelAxis& axis, TuneStyle style, const std::vector<double>& command, size_t ticks,
                    const DesignLimits& limits) {
+    Design best = DesignAtDerivativePeriod(axis, style, command, ticks, limits);
+    ModelAxis longer = axis;
+    longer.derivativeTicks = std::max(1, axis.derivativeTicks);
+    int simulations = best.simulations;
+    while (NoiseBound(longer, best, limits) && longer.derivativeTicks * 2 <= limits.maxDerivativeTicks) {
+        longer.derivativeTicks *= 2;
+        Design d = DesignAtDerivativePeriod(longer, style, command, ticks, limits);
+        simulations += d.simulations;
+        if (!d.ok && !best.ok) continue;
+        if (!Better(style, d, best)) break;
+        best = d;
+    }
+    best.simulations = simulations;
+    return best;
+}
+
+namespace {
+
+Design DesignAtDerivativePeriod(const ModelAxis& axis, TuneStyle style, const std::vector<double>& command,
+                                size_t ticks, const DesignLimits& limits) {
     Design best;
+    best.derivativeTicks = std::max(1, axis.derivativeTicks);
     const double g = axis.plant.gain, b = axis.plant.viscous;
     if (!(g > 0) || !(axis.period > 0) || !(axis.outputLimit > 0) || ticks < 10) {
         best.reason = "the identified model is not usable";
@@ -277,3 +326,5 @@ Design DesignGains(const ModelAxis& axis, TuneStyle style, const std::vector<dou
     }
     return best;
 }
+
+}  // namespace

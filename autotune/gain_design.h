@@ -55,6 +55,9 @@ struct DesignLimits {
     double omegaCap = 0;          // rad/s, 0: none
     double minPhaseMargin = 45;   // degrees
     double maxNoiseShare = 0.2;   // derivative noise of one count / output limit
+    // Longest derivative sample period the design may choose, in servo
+    // periods; 0 or at most the axis's own: the axis's period is kept.
+    int maxDerivativeTicks = 0;
 };
 
 struct Design {
@@ -62,6 +65,7 @@ struct Design {
     LoopGains gains;
     double omega = 0, zeta = 0, alpha = 0;
     double phaseMargin = 0;
+    int derivativeTicks = 1;  // derivative sample period the gains are for, in servo periods
     StepFigures predicted;
     int simulations = 0;
     std::string reason;  // why no design was found
@@ -70,7 +74,10 @@ struct Design {
 // The gains for the style: Medium the fastest settling within 5 % overshoot,
 // Stiff the highest proportional gain within 10 %, Soft the fastest within 1 %
 // at no more than half the bandwidth Medium would use. The step is the
-// commanded trajectory, simulated for ticks servo periods.
+// commanded trajectory, simulated for ticks servo periods. Where one count
+// through D is what holds the bandwidth down, a longer derivative sample
+// period (doubling up to limits.maxDerivativeTicks) divides that noise and is
+// taken when the model's step is better with it.
 Design DesignGains(const ModelAxis& axis, TuneStyle style, const std::vector<double>& command, size_t ticks,
                    const DesignLimits& limits = {});
 

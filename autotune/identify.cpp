@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "least_squares.h"
 
@@ -77,25 +78,54 @@ PlantModel IdentifyPlant(const std::vector<MotionCapture>& captures, double peri
     const int widest = std::clamp(static_cast<int>(std::lround(wanted / period)), 2, 40);
     // A window must fit inside the moves: narrow it until enough windows do.
     const PlantModel seen = best;
-    for (int h = widest;; h = std::max(2, h * 2 / 3)) {
-        best = seen;
+    // With `slack` above 1, the shortest delay whose residual is within that
+    // factor of the best: a delay the window is too wide to see counts as none.
+    auto fitWindow = [&](int h, double slack) {
+        PlantModel m = seen;
+        std::vector<LeastSquaresFit> fits(static_cast<size_t>(maxDelay + 1));
+        std::vector<size_t> rowCounts(fits.size(), 0);
+        double least = -1;
+        for (int d = 0; d <= maxDelay; ++d) {
+            fits[d] = FitDelay(captures, period, d, h, &rowCounts[d]);
+            if (fits[d].ok && rowCounts[d] >= 30 && (least < 0 || fits[d].residualSquares < least))
+                least = fits[d].residualSquares;
+        }
         double bestResidual = -1;
         for (int d = 0; d <= maxDelay; ++d) {
-            size_t rows = 0;
-            LeastSquaresFit fit = FitDelay(captures, period, d, h, &rows);
+            const LeastSquaresFit& fit = fits[d];
+            const size_t rows = rowCounts[d];
             if (!fit.ok || rows < 30) continue;
-            if (bestResidual < 0 || fit.residualSquares < bestResidual) {
+            if (slack > 1 && bestResidual >= 0) continue;
+            if (slack > 1 ? fit.residualSquares <= slack * least
+                          : bestResidual < 0 || fit.residualSquares < bestResidual) {
                 bestResidual = fit.residualSquares;
-                best.gain = fit.coef[0];
-                best.viscous = fit.coef[1];
-                best.coulomb = fit.coef[2];
-                best.delay = d;
-                best.quality = fit.Quality();
-                best.samples = rows;
-                best.ok = true;
+                m.gain = fit.coef[0];
+                m.viscous = fit.coef[1];
+                m.coulomb = fit.coef[2];
+                m.delay = d;
+                m.quality = fit.Quality();
+                m.samples = rows;
+                m.ok = true;
             }
         }
+        return m;
+    };
+    int h = widest;
+    for (;; h = std::max(2, h * 2 / 3)) {
+        best = fitWindow(h, 1);
         if ((best.ok && best.samples >= 60) || h == 2) break;
+    }
+    // Slow moves on a coarse encoder: over the window the acceleration moves
+    // the axis by little more than a count, so the fit mostly sees counts.
+    // The smoothed difference grows with the window's square and the count
+    // noise does not, so wider windows (up to 20 ms) are tried while they
+    // explain the data better and enough of them fit inside the moves.
+    const int widestSlow = std::max(widest, static_cast<int>(0.02 / period));
+    while (best.ok && best.quality < 0.9 && h < widestSlow) {
+        h = std::min(widestSlow, h * 3 / 2 + 1);
+        PlantModel wider = fitWindow(h, 1.02);
+        if (!wider.ok || wider.samples < 60 || wider.quality <= best.quality) break;
+        best = wider;
     }
     if (best.ok) {
         // Friction terms come out slightly negative on a frictionless axis.

@@ -31,6 +31,7 @@ constexpr int kMinPoints = 100;
 // torque limit says more about the limit than about the axis.
 constexpr double kSaturatedShare = 0.5;
 constexpr int kMaxChecks = 3;
+constexpr int kMaxDerivativeTicks = 8;  // longest derivative sample period Auto Tune chooses, in servo periods
 // How long the axis may take to come to rest, and the capture to complete,
 // beyond its own time (generous: a loaded machine is slow).
 constexpr DWORD kRestLimitMs = 3000;
@@ -178,6 +179,7 @@ void AutoTuneRun::WriteGains(const GainSet& g, bool integral) {
     f.IntegralGain = integral ? g.i : 0;
     f.DerivativeGain = g.d;
     if (g.integrationLimit >= 0) f.IntegrationLimit = g.integrationLimit;
+    if (g.derivativePeriod > 0) f.DerivativeSamplePeriod = g.derivativePeriod;
     ZqSetFilterConfig(setup_.handle, setup_.axis, &f);
 }
 
@@ -237,10 +239,18 @@ void AutoTuneRun::Start() {
 
 void AutoTuneRun::PlanMeasuring() {
     // Measuring gains: the ones in force, or a quarter of P once they proved
-    // unsafe. Integral and derivative terms that are 0 cannot be scaled, so a
-    // small one stands in (in the proportions of P a servo loop usually has).
+    // unsafe, and a quarter of the bandwidth once the noise of D hid it.
+    // Integral and derivative terms that are 0 cannot be scaled, so a small
+    // one stands in (in the proportions of P a servo loop usually has).
     GainSet g = original_;
     if (measuringAttempt_ > 0) g.p *= 0.25;
+    if (quietDerivative_) {
+        // The same loop shape at a quarter of the bandwidth: P, I and D go
+        // with its square, cube and first power.
+        g.p /= 16;
+        g.i /= 64;
+        g.d /= 4;
+    }
     if (g.i == 0) g.i = 0.1 * g.p;
     if (g.d == 0) g.d = g.p;
     measuring_ = g;
@@ -430,6 +440,15 @@ DWORD AutoTuneRun::AnalyseStep() {
     AnalyseIntegral({eBack.data(), back.torque.data(), back.optimal.data(), eBack.size(), period_, derivativeTicks_,
                      motion_.Torque},
                     {measuring_.p, measuring_.i, measuring_.d, v}, scale_);
+    if ((!scale_.dKnown || !(scale_.d > 0)) && !quietDerivative_) {
+        // On a coarse encoder the derivative term can throw the output to its
+        // limit at every count, and those samples cannot show it: measure
+        // again at a quarter of the bandwidth, where D is a quarter.
+        quietDerivative_ = true;
+        phase_ = TunePhase::Measuring;
+        PlanMeasuring();
+        return 0;
+    }
     if (!scale_.iKnown || !scale_.dKnown || !(scale_.d > 0)) {
         Fail("the integral and derivative terms of the loop could not be measured");
         return 0;
@@ -476,6 +495,10 @@ DWORD AutoTuneRun::ComputeStep() {
                                                         motion_.Deceleration, period_, job->ticks)
                                      : StepCommand(d, job->ticks);
     job->limits = limits_;
+    // A coarse encoder at a fast servo rate lets only a small D through its
+    // noise bound; sampling the derivative over a few servo periods divides
+    // that noise, at the cost of some phase, which the design weighs.
+    job->limits.maxDerivativeTicks = std::max(derivativeTicks_, kMaxDerivativeTicks);
     job_ = job;
     // The search runs apart from the window's thread, so Cancel acts at once
     // however long it takes; the job owns everything it reads.
@@ -504,7 +527,8 @@ DWORD AutoTuneRun::ComputeWaitStep() {
         return 0;
     }
     proposed_ = {design_.gains.kp / scale_.p, design_.gains.ki / scale_.i, design_.gains.kd / scale_.d,
-                 tunedIntegrationLimit_};
+                 tunedIntegrationLimit_,
+                 design_.derivativeTicks != derivativeTicks_ ? design_.derivativeTicks * period_ : -1.0};
     predicted_ = design_.predicted;
     hasProposal_ = true;
     ++checks_;

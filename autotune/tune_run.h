@@ -33,6 +33,7 @@ struct AutoTuneSetup {
 struct GainSet {
     double p = 0, i = 0, d = 0;
     double integrationLimit = -1;
+    double derivativePeriod = -1;  // derivative sample period, s; below 0: as in force
 };
 
 // One captured move: points at the servo period from the move's start, and
@@ -153,6 +154,7 @@ private:
     std::vector<CapturedMove> measured_moves_;
     std::vector<CapturedMove> check_moves_;
     int measuringAttempt_ = 0;
+    bool quietDerivative_ = false;  // measuring again at a quarter of D
     size_t returnMoves_ = 0;  // moves at the head of the plan that only bring the axis back
     double offset_ = 0;       // where the completed moves left the axis, from its start
     LoopScale scale_;

@@ -82,6 +82,8 @@ struct AppState {
     BYTE PlotTorque = 0;
     BYTE PlotMetrics = 1;  // response metrics box and markers in pane 0
     BYTE Modified = 0;
+    // Auto Tune's response for this axis: 0 Stiff, 1 Medium, 2 Soft.
+    BYTE AutoTuneStyle = 1;
     int PlotStyle = kPlotMulti;
     int TestDone = 0;
     CaptureData Capture;

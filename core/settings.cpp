@@ -255,6 +255,7 @@ int LoadAxisSettings(HWND mainWindow) {
         channels[i]->UpperLimit = 100.0;
         channels[i]->LowerLimit = 0.0;
     }
+    s->AutoTuneStyle = 1;
     char name[128];
     AxisKeyName(*s, name, sizeof name);
     HKEY key;
@@ -270,6 +271,8 @@ int LoadAxisSettings(HWND mainWindow) {
         ReadDouble(key, kLimitNames[i][1], channels[i]->LowerLimit);
         ValidateLimits(*channels[i]);
     }
+    BYTE style = 0;
+    if (ReadExact(key, "AutoTuneStyle", &style, 1) && style <= 2) s->AutoTuneStyle = style;
     HKEY test;
     if (RegOpenKeyExA(key, kTestSubkey, 0, KEY_READ, &test) == ERROR_SUCCESS) {
         ReadTestSettings(test, s->Test);
@@ -295,6 +298,7 @@ int SaveAxisSettings(HWND mainWindow) {
         WriteBinary(key, kLimitNames[i][0], &channels[i]->UpperLimit, 8);
         WriteBinary(key, kLimitNames[i][1], &channels[i]->LowerLimit, 8);
     }
+    WriteBinary(key, "AutoTuneStyle", &s->AutoTuneStyle, 1);
     HKEY test;
     if (RegCreateKeyExA(key, kTestSubkey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &test, nullptr) ==
         ERROR_SUCCESS) {

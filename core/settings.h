@@ -1,5 +1,6 @@
 // Settings persistence in the per-user registry: global settings and placement,
-// and per controller and axis the slider limits and test settings.
+// and per controller and axis the slider limits, the Auto Tune style and the
+// test settings.
 #pragma once
 #include "app_state.h"
 

@@ -151,6 +151,7 @@ TEST(AutoTuneIdentify, RecoversKnownPlants) {
         double gain, viscous, coulomb, resolution;
         int delay;
         double period, noiseCounts, distance;
+        double w = 0;  // closed-loop bandwidth of the capture, rad/s; 0: 100 (less on slow loops)
     };
     const Case cases[] = {
         {"bench axis", 50000, 5, 10000, 0.1, 0, 0.0005, 0, 25},
@@ -158,6 +159,9 @@ TEST(AutoTuneIdentify, RecoversKnownPlants) {
         {"heavy, no friction, coarse encoder", 10000, 0, 0, 1, 0, 0.001, 0, 200},
         {"strong viscous, two periods delay, slow loop", 20000, 20, 4000, 0.01, 2, 0.002, 0, 25},
         {"noisy encoder (+-2 counts)", 50000, 5, 10000, 0.1, 0, 0.0005, 2, 25},
+        // Slow, on two counts per unit at 4 kHz: little more than a count of
+        // acceleration in a 2 ms window, so only a wider one shows the law.
+        {"slow loop on a coarse encoder at a fast servo rate", 10000, 0.4, 2700, 0.5, 0, 0.00025, 0, 100, 25},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -165,7 +169,7 @@ TEST(AutoTuneIdentify, RecoversKnownPlants) {
         s.gain = c.gain, s.viscous = c.viscous, s.coulomb = c.coulomb, s.resolution = c.resolution;
         s.delay = c.delay, s.period = c.period, s.noiseCounts = c.noiseCounts;
         // Gains that give a stable loop on this plant: w = 100 rad/s, damping 0.7.
-        double w = std::min(100.0, 0.1 / c.period);
+        double w = c.w > 0 ? c.w : std::min(100.0, 0.1 / c.period);
         s.P = w * w / c.gain / s.sp;
         s.D = 1.4 * w / c.gain / s.sd;
         s.I = 0;
@@ -333,6 +337,43 @@ TEST(AutoTuneDesign, StylesKeepTheirPromises) {
     EXPECT_LE(d[2].omega, 0.5 * d[1].omega * 1.0001);
     // Faster than the power-on tune of this plant (w 100, damping 0.6), which overshoots 18 %.
     EXPECT_LT(d[1].predicted.settling, 0.2);
+}
+
+// A coarse encoder at a fast servo rate: one count through D is what limits
+// the bandwidth at the servo period. Allowed a longer derivative sample
+// period, the design takes one, keeps the noise bound at that period and
+// settles faster; where the noise does not bind, the axis's period is kept.
+TEST(AutoTuneDesign, ALongerDerivativePeriodOnlyWhereTheNoiseBinds) {
+    const size_t ticks = 3200;
+    std::vector<double> step = StepCommand(100, ticks);
+    ModelAxis coarse = BenchLike();
+    coarse.plant.resolution = 1;
+    coarse.period = 0.00025;
+    DesignLimits fixed, free;
+    free.maxDerivativeTicks = 8;
+    Design atServo = DesignGains(coarse, TuneStyle::Medium, step, ticks, fixed);
+    Design chosen = DesignGains(coarse, TuneStyle::Medium, step, ticks, free);
+    ASSERT_TRUE(atServo.ok) << atServo.reason;
+    ASSERT_TRUE(chosen.ok) << chosen.reason;
+    EXPECT_EQ(atServo.derivativeTicks, 1);
+    EXPECT_GT(chosen.derivativeTicks, 1);
+    EXPECT_LE(chosen.derivativeTicks, 8);
+    EXPECT_LT(chosen.predicted.settling, atServo.predicted.settling);
+    EXPECT_LE(chosen.predicted.overshoot, StyleOvershoot(TuneStyle::Medium));
+    ModelAxis at = coarse;
+    at.derivativeTicks = chosen.derivativeTicks;
+    EXPECT_LE(DerivativeNoise(at, chosen.gains), 0.2 * at.outputLimit * (1 + 1e-9));
+    EXPECT_GE(PhaseMargin(at, chosen.gains), 45);
+    // The prediction is the model's step at the chosen period.
+    ModelResponse r = SimulateModel(at, chosen.gains, step, ticks);
+    EXPECT_DOUBLE_EQ(MeasureStep(r.actual.data(), r.optimal.data(), ticks, at.period).settling,
+                     chosen.predicted.settling);
+
+    ModelAxis fine = BenchLike();
+    fine.plant.resolution = 0.001;
+    Design kept = DesignGains(fine, TuneStyle::Medium, StepCommand(100, 1000), 1000, free);
+    ASSERT_TRUE(kept.ok) << kept.reason;
+    EXPECT_EQ(kept.derivativeTicks, 1);
 }
 
 TEST(AutoTuneDesign, ExplainsWhenNothingFits) {

@@ -16,7 +16,9 @@
 #include "core/connection.h"
 #include "history/history_file.h"
 #include "history/test_history.h"
+#include "core/settings.h"
 #include "journal.h"
+#include "registry.h"
 #include "resources/app_ids.h"
 #include "resources/auto_tune_ids.h"
 #include "resources/panel_ids.h"
@@ -36,6 +38,7 @@ std::string Text(HWND dialog, int id) {
 struct Gains {
     double p = 0, i = 0, d = 0;
     double integrationLimit = -1;  // -1 in an expectation: not compared
+    double derivativePeriod = -1;  // -1 in an expectation: not compared
 };
 
 Gains AxisGains(const AppState& s) {
@@ -46,6 +49,7 @@ Gains AxisGains(const AppState& s) {
     g.i = f.IntegralGain;
     g.d = f.DerivativeGain;
     g.integrationLimit = f.IntegrationLimit;
+    g.derivativePeriod = f.DerivativeSamplePeriod;
     return g;
 }
 
@@ -65,6 +69,7 @@ void ExpectGains(const AppState& s, const Gains& want, const char* where) {
     EXPECT_DOUBLE_EQ(now.i, want.i) << where;
     EXPECT_DOUBLE_EQ(now.d, want.d) << where;
     if (want.integrationLimit >= 0) EXPECT_DOUBLE_EQ(now.integrationLimit, want.integrationLimit) << where;
+    if (want.derivativePeriod >= 0) EXPECT_DOUBLE_EQ(now.derivativePeriod, want.derivativePeriod) << where;
 }
 
 // What the dialog showed once its run ended.
@@ -235,6 +240,12 @@ TEST_F(AutoTuneTest, FullRunOnAxis1ThenApplyWritesTheGainsAndAddsTheRun) {
     EXPECT_NEAR(after.d, std::stod(out.proposedD), 1e-3 * after.d + 1e-12);
     EXPECT_NE(after.p, before.p);
     EXPECT_EQ(S().Modified, 1);
+    // The derivative sample period stays a whole number of servo periods, one to eight.
+    const double servoPeriod = before.derivativePeriod;  // the bench samples D every servo period
+    const double ticks = after.derivativePeriod / servoPeriod;
+    EXPECT_NEAR(ticks, std::round(ticks), 1e-6);
+    EXPECT_GE(ticks, 1 - 1e-6);
+    EXPECT_LE(ticks, 8 + 1e-6);
     std::vector<std::string> writes = Journal::Filter(journal.Since(), {"ZqSetGain", "ZqSetFilterConfig"});
     // The integration limit in the filter record, then P, I and D as the sliders write them.
     ASSERT_EQ(writes.size(), 4u);
@@ -260,7 +271,7 @@ TEST_F(AutoTuneTest, FullRunOnAxis1ThenApplyWritesTheGainsAndAddsTheRun) {
     ASSERT_TRUE(runs[0]->P && runs[0]->Overshoot);
     EXPECT_DOUBLE_EQ(*runs[0]->P, after.p);
     EXPECT_LE(*runs[0]->Overshoot, 5.0);
-    EXPECT_EQ(RememberedStyle(S().ControllerID, 1), TuneStyle::Medium);
+    EXPECT_EQ(RememberedStyle(S()), TuneStyle::Medium);
 }
 
 TEST_F(AutoTuneTest, GantryPartnerFollowsTheMovesAndApplySharesTheGains) {
@@ -295,6 +306,7 @@ TEST_F(AutoTuneTest, GantryPartnerFollowsTheMovesAndApplySharesTheGains) {
     EXPECT_DOUBLE_EQ(partnerFilter.IntegralGain, axis.i);
     EXPECT_DOUBLE_EQ(partnerFilter.DerivativeGain, axis.d);
     EXPECT_DOUBLE_EQ(partnerFilter.IntegrationLimit, axis.integrationLimit);
+    EXPECT_DOUBLE_EQ(partnerFilter.DerivativeSamplePeriod, axis.derivativePeriod);
 }
 
 TEST_F(AutoTuneTest, FixedPointControllerAxis1RunsAndCloseKeepsTheOldGains) {
@@ -307,8 +319,76 @@ TEST_F(AutoTuneTest, FixedPointControllerAxis1RunsAndCloseKeepsTheOldGains) {
     EXPECT_GT(std::stod(out.proposedP), 100.0);
     ExpectGains(S(), before, "after Close");
     EXPECT_EQ(S().TestDone, 0);
-    EXPECT_EQ(RememberedStyle(1, 1), TuneStyle::Stiff);
-    EXPECT_EQ(RememberedStyle(0, 1), TuneStyle::Medium);
+    EXPECT_EQ(RememberedStyle(S()), TuneStyle::Stiff);
+}
+
+// The style chosen at Start is kept with the axis's settings: a restart shows
+// it again on that axis, another axis and another controller's axis keep
+// Medium, and a damaged stored value counts as Medium.
+TEST_F(AutoTuneTest, TheChosenStyleSurvivesARestartPerControllerAndAxis) {
+    auto cancelAtOnce = [](HWND dialog) {
+        if (IsWindowEnabled(GetDlgItem(dialog, IDC_TUNE_START))) return false;  // Start not handled yet
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
+        return true;
+    };
+    auto shownStyle = [this] {
+        int checked = 0;
+        Responder responder;
+        responder.Handle([&](HWND dialog) {
+            for (int id : {IDC_TUNE_STIFF, IDC_TUNE_MEDIUM, IDC_TUNE_SOFT})
+                if (IsDlgButtonChecked(dialog, id) == BST_CHECKED) checked = checked ? -1 : id;
+            PressButton(dialog, IDCANCEL);
+        });
+        app.Command(IDM_AUTO_TUNE);
+        return checked;
+    };
+    auto restart = [this](const char* commandLine) {
+        Responder quiet;
+        quiet.Press(IDNO);
+        app.Close();
+        Start(commandLine);
+    };
+    const std::string axisKey = "Software\\Quelmont\\Draxwell\\Loopsmith\\Axis0:1";
+
+    Start();
+    EXPECT_EQ(shownStyle(), IDC_TUNE_MEDIUM);
+    RunDialog(IDC_TUNE_SOFT, [](HWND dialog) { PressButton(dialog, IDCANCEL); }, cancelAtOnce);
+    restart("");
+    EXPECT_EQ(shownStyle(), IDC_TUNE_SOFT);
+    RegValue stored = ReadRegValue(HKEY_CURRENT_USER, axisKey, "AutoTuneStyle");
+    EXPECT_EQ(stored.type, static_cast<DWORD>(REG_BINARY));
+    ASSERT_EQ(stored.bytes.size(), 1u);
+    EXPECT_EQ(stored.bytes[0], 2);
+
+    // Axis 2 of the same controller has its own choice, Medium until one is made.
+    SaveAxisSettings(app.Main());
+    SelectAxis(S(), 2);
+    LoadAxisSettings(app.Main());
+    ZqEnableAxis(S().ControllerHandle, 2, 1);
+    PumpMessages(150);
+    EXPECT_EQ(shownStyle(), IDC_TUNE_MEDIUM);
+    RunDialog(IDC_TUNE_STIFF, [](HWND dialog) { PressButton(dialog, IDCANCEL); }, cancelAtOnce);
+    SaveAxisSettings(app.Main());
+    SelectAxis(S(), 1);
+    LoadAxisSettings(app.Main());
+    ZqEnableAxis(S().ControllerHandle, 1, 1);
+    PumpMessages(150);
+    EXPECT_EQ(shownStyle(), IDC_TUNE_SOFT);
+
+    // The other controller's axis 1 is a key of its own.
+    restart("-b 1");
+    ASSERT_EQ(S().ControllerID, 1);
+    EXPECT_EQ(shownStyle(), IDC_TUNE_MEDIUM);
+
+    // A value that is no style is read as Medium, and Medium is written back.
+    const unsigned char damaged = 7;
+    WriteRegValue(HKEY_CURRENT_USER, axisKey, "AutoTuneStyle", REG_BINARY, &damaged, 1);
+    restart("-b 0");
+    ASSERT_EQ(S().ControllerID, 0);
+    EXPECT_EQ(shownStyle(), IDC_TUNE_MEDIUM);
+    restart("-b 0");
+    EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, axisKey, "AutoTuneStyle").bytes, std::vector<unsigned char>{1});
 }
 
 TEST_F(AutoTuneTest, CancelInTheDialogStopsAtOnceAndRestores) {

@@ -69,6 +69,9 @@ TEST(Settings, SavedValuesHaveTheirTypesAndSizes) {
     }
     EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, axisKey, "PropGainMax").AsDouble(), 100.0);
     EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, axisKey, "Identity").bytes.size(), 4u);
+    const RegValue style = ReadRegValue(HKEY_CURRENT_USER, axisKey, "AutoTuneStyle");
+    EXPECT_EQ(style.type, static_cast<DWORD>(REG_BINARY));
+    EXPECT_EQ(style.bytes, std::vector<unsigned char>{1});  // Medium
     const struct { const char* name; DWORD type; size_t size; } test[] = {
         {"Distance", REG_BINARY, 8}, {"RecordTime", REG_BINARY, 8}, {"Delay", REG_BINARY, 8},
         {"Trajectory", REG_BINARY, 1}, {"Sampling", REG_DWORD, 4}, {"Cycle", REG_BINARY, 1},
