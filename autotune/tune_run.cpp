@@ -275,6 +275,14 @@ void AutoTuneRun::PlanCheck() {
     const int n = std::clamp(static_cast<int>(std::lround(kCheckSeconds / period_)), kMinPoints, buffer_);
     const double d = std::fabs(setup_.distance);
     plan_.clear();
+    // The integrator still holds what the last move left in it, against the
+    // direction of the check step, while the model starts it at 0. A step
+    // test starts from an axis at rest: the measuring gains with no
+    // integration limit empty it while the axis settles, so the check starts
+    // as the model does.
+    GainSet clean = measuring_;
+    clean.integrationLimit = 0;
+    WriteGains(clean, true);
     plan_.push_back({d, n, proposed_, true});
     // Back to the start at the measuring gains: they are known to be safe.
     plan_.push_back({-d, n, measuring_, true});
