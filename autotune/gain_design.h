@@ -74,10 +74,10 @@ struct Design {
 // The gains for the style: Medium the fastest settling within 5 % overshoot,
 // Stiff the highest proportional gain within 10 %, Soft the fastest within 1 %
 // at no more than half the bandwidth Medium would use. The step is the
-// commanded trajectory, simulated for ticks servo periods. Where one count
-// through D is what holds the bandwidth down, a longer derivative sample
-// period (doubling up to limits.maxDerivativeTicks) divides that noise and is
-// taken when the model's step is better with it.
+// commanded trajectory, simulated for ticks servo periods. Longer derivative
+// sample periods (doubling up to limits.maxDerivativeTicks) divide the noise
+// of one count through D at a cost in phase; each is designed for, and one
+// is taken when the model's step is clearly better with it.
 Design DesignGains(const ModelAxis& axis, TuneStyle style, const std::vector<double>& command, size_t ticks,
                    const DesignLimits& limits = {});
 

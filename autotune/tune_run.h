@@ -55,6 +55,14 @@ struct CheckFigures {
 // test history and the plots would show it (start sample first).
 CheckFigures MeasureCheck(const CapturedMove& move);
 
+// True when the model, run with the gains of a check that missed the style,
+// misses it the same way: overshooting beyond the style's limit where the
+// check did, otherwise not settling or settling within a third as late. A
+// model that explains the failed check may design freely again; one that
+// does not is only trusted with slower gains.
+bool ModelExplainsCheck(const ModelAxis& axis, const LoopGains& gains, const std::vector<double>& command,
+                        size_t ticks, TuneStyle style, const CheckFigures& measured);
+
 class AutoTuneRun {
 public:
     explicit AutoTuneRun(const AutoTuneSetup& setup);
@@ -161,6 +169,7 @@ private:
     PlantModel plant_;
     DesignLimits limits_;
     Design design_;
+    ModelAxis checkedAxis_;  // the model the last checked gains were designed on
     bool hasProposal_ = false;
     StepFigures predicted_;
     CheckFigures measured_;

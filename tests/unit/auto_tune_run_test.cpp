@@ -48,3 +48,52 @@ TEST(AutoTuneCheckFigures, AStepThatNeverArrivesIsNotSettled) {
 }
 
 }  // namespace
+
+// Whether a refined model explains a check that missed the style: a pure
+// inertia at placed poles, lightly damped (it overshoots by almost half),
+// and a viscous axis under P alone, critically damped with no zero (it does
+// not overshoot; it settles into 2 % at 5.83 / w), against checks that
+// overshot, never settled, or settled late.
+TEST(AutoTuneCheckFigures, ARefinedModelExplainsAFailedCheckOnlyWhenItFailsTheSameWay) {
+    ModelAxis axis;
+    axis.plant.ok = true;
+    axis.plant.gain = 1e4;
+    axis.period = 0.0005;
+    axis.outputLimit = 1e6;
+    const size_t ticks = 1601;
+    const std::vector<double> step = StepCommand(100, ticks);
+    const LoopGains light = PlaceGains(axis.plant.gain, 0, 50, 0.3, 0.05);
+    LoopGains damped;
+    damped.kp = 50.0 * 50.0 / axis.plant.gain;
+    ModelAxis viscous = axis;
+    viscous.plant.viscous = 2 * 50.0;
+    ModelResponse r = SimulateModel(viscous, damped, step, ticks);
+    const StepFigures own = MeasureStep(r.actual.data(), r.optimal.data(), ticks, axis.period);
+    ASSERT_TRUE(own.Settled());
+    ASSERT_LT(own.overshoot, 0.1);
+    ASSERT_NEAR(own.settling, 5.83 / 50, 0.005);
+
+    CheckFigures overshot;
+    overshot.overshoot = 30, overshot.settled = true, overshot.settling = 0.5;
+    CheckFigures neverSettled;
+    neverSettled.overshoot = 0;
+    CheckFigures asModelled;
+    asModelled.overshoot = 0, asModelled.settled = true, asModelled.settling = 1.2 * own.settling;
+    CheckFigures late;
+    late.overshoot = 0, late.settled = true, late.settling = 3 * own.settling;
+    struct Case {
+        const char* name;
+        const ModelAxis& model;
+        LoopGains gains;
+        CheckFigures measured;
+        bool explains;
+    } cases[] = {
+        {"overshoot, lightly damped model", axis, light, overshot, true},
+        {"overshoot, damped model", viscous, damped, overshot, false},
+        {"never settled, damped model", viscous, damped, neverSettled, false},
+        {"settled about as modelled", viscous, damped, asModelled, true},
+        {"settled three times later", viscous, damped, late, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ModelExplainsCheck(c.model, c.gains, step, ticks, TuneStyle::Medium, c.measured), c.explains) << c.name;
+}
