@@ -25,14 +25,18 @@ namespace {
 
 int Sign(double v) { return v > 0 ? 1 : v < 0 ? -1 : 0; }
 
-LeastSquaresFit FitDelay(const std::vector<MotionCapture>& caps, double t, int delay, int h, size_t* rowsOut) {
+// Every delay up to `maxDelay` is fitted over the same windows: a longer delay
+// left to drop the first windows of each move (where the axis breaks away)
+// would leave out the data worst explained and win on less of it.
+LeastSquaresFit FitDelay(const std::vector<MotionCapture>& caps, double t, int delay, int maxDelay, int h,
+                         size_t* rowsOut) {
     LeastSquares ls(3);
     for (const MotionCapture& c : caps) {
         const long n = static_cast<long>(c.count);
         const double* x = c.actual;
         const double* u = c.output;
         const int s = std::max(1, h / 2);  // half-width of the velocity sign window
-        for (long k = h + delay + s + 1; k + h + s < n; ++k) {
+        for (long k = h + maxDelay + s + 1; k + h + s < n; ++k) {
             // Every velocity sign in the window must be the same and nonzero.
             int sign0 = Sign(x[k + s] - x[k - s]);
             bool steady = sign0 != 0;
@@ -78,41 +82,36 @@ PlantModel IdentifyPlant(const std::vector<MotionCapture>& captures, double peri
     const int widest = std::clamp(static_cast<int>(std::lround(wanted / period)), 2, 40);
     // A window must fit inside the moves: narrow it until enough windows do.
     const PlantModel seen = best;
-    // With `slack` above 1, the shortest delay whose residual is within that
-    // factor of the best: a delay the window is too wide to see counts as none.
-    auto fitWindow = [&](int h, double slack) {
+    // The shortest delay whose residual is within 2 % of the best: a delay the
+    // data cannot tell from a shorter one (the window too wide to see it, or
+    // friction breaking away at the start of a move) counts as none.
+    auto fitWindow = [&](int h) {
         PlantModel m = seen;
         std::vector<LeastSquaresFit> fits(static_cast<size_t>(maxDelay + 1));
         std::vector<size_t> rowCounts(fits.size(), 0);
         double least = -1;
         for (int d = 0; d <= maxDelay; ++d) {
-            fits[d] = FitDelay(captures, period, d, h, &rowCounts[d]);
+            fits[d] = FitDelay(captures, period, d, maxDelay, h, &rowCounts[d]);
             if (fits[d].ok && rowCounts[d] >= 30 && (least < 0 || fits[d].residualSquares < least))
                 least = fits[d].residualSquares;
         }
-        double bestResidual = -1;
-        for (int d = 0; d <= maxDelay; ++d) {
+        for (int d = 0; d <= maxDelay && !m.ok; ++d) {
             const LeastSquaresFit& fit = fits[d];
             const size_t rows = rowCounts[d];
-            if (!fit.ok || rows < 30) continue;
-            if (slack > 1 && bestResidual >= 0) continue;
-            if (slack > 1 ? fit.residualSquares <= slack * least
-                          : bestResidual < 0 || fit.residualSquares < bestResidual) {
-                bestResidual = fit.residualSquares;
-                m.gain = fit.coef[0];
-                m.viscous = fit.coef[1];
-                m.coulomb = fit.coef[2];
-                m.delay = d;
-                m.quality = fit.Quality();
-                m.samples = rows;
-                m.ok = true;
-            }
+            if (!fit.ok || rows < 30 || fit.residualSquares > 1.02 * least) continue;
+            m.gain = fit.coef[0];
+            m.viscous = fit.coef[1];
+            m.coulomb = fit.coef[2];
+            m.delay = d;
+            m.quality = fit.Quality();
+            m.samples = rows;
+            m.ok = true;
         }
         return m;
     };
     int h = widest;
     for (;; h = std::max(2, h * 2 / 3)) {
-        best = fitWindow(h, 1);
+        best = fitWindow(h);
         if ((best.ok && best.samples >= 60) || h == 2) break;
     }
     // Slow moves on a coarse encoder: over the window the acceleration moves
@@ -123,7 +122,7 @@ PlantModel IdentifyPlant(const std::vector<MotionCapture>& captures, double peri
     const int widestSlow = std::max(widest, static_cast<int>(0.02 / period));
     while (best.ok && best.quality < 0.9 && h < widestSlow) {
         h = std::min(widestSlow, h * 3 / 2 + 1);
-        PlantModel wider = fitWindow(h, 1.02);
+        PlantModel wider = fitWindow(h);
         if (!wider.ok || wider.samples < 60 || wider.quality <= best.quality) break;
         best = wider;
     }

@@ -25,7 +25,8 @@ struct PlantModel {
 };
 
 // Fits the model to all captures (each at servo period `period`), trying
-// delays 0 to maxDelay and keeping the one that explains the data best.
+// delays 0 to maxDelay and keeping the shortest that explains the data within
+// 2 % of the best (each judged on the same windows).
 PlantModel IdentifyPlant(const std::vector<MotionCapture>& captures, double period, int maxDelay = 3);
 
 // Smallest nonzero step between consecutive positions, 0 when the axis never moved.

@@ -205,6 +205,25 @@ TEST(AutoTuneIdentify, FitQualityShowsDataTheModelCannotExplain) {
     EXPECT_EQ(PositionResolution(still.data(), still.size()), 0.0);
 }
 
+// A delay the data cannot tell from none counts as none: on an axis without
+// delay, encoder noise leaves the longer delays as close to the best fit as
+// the right one, and a delay chosen by that noise costs the design phase.
+TEST(AutoTuneIdentify, NoDelayWhereNoneCanBeSeen) {
+    Synthetic s;
+    s.gain = 238000, s.viscous = 64, s.coulomb = 67000, s.resolution = 1, s.period = 0.0005, s.noiseCounts = 1;
+    const double w = 200;
+    s.P = w * w / s.gain / s.sp;
+    s.D = 1.4 * w / s.gain / s.sd;
+    s.I = 0;
+    for (unsigned seed = 1; seed <= 8; ++seed) {
+        SCOPED_TRACE(seed);
+        Record r = Simulate(s, OutAndBack(100, 1200), seed);
+        PlantModel m = IdentifyPlant({{r.actual.data(), r.output.data(), r.actual.size()}}, s.period);
+        ASSERT_TRUE(m.ok);
+        EXPECT_EQ(m.delay, 0);
+    }
+}
+
 TEST(AutoTuneSteps, FiguresOfKnownCurves) {
     // First order with time constant tau: rise ln(9) tau, no overshoot, 2 % at ln(50) tau.
     const double tau = 0.02, t = 0.0001;
