@@ -111,10 +111,24 @@ void Run(double noise) {
 
     HDC screen = GetDC(nullptr);
     HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, kWidth, kHeight);
+    // A 32-bit DIB section, as the pane paints into.
+    BITMAPINFO bi = {};
+    bi.bmiHeader = {sizeof bi.bmiHeader, kWidth, -kHeight, 1, 32, BI_RGB};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(mem, bitmap);
     RECT area = {0, 0, kWidth, kHeight};
     Report("DrawPlot into a memory bitmap, decimated", 100, [&] { DrawPlot(mem, area, model, {1, true}); GdiFlush(); });
+    {
+        // A bitmap compatible with the screen: every line goes through GDI.
+        HDC ddbDc = CreateCompatibleDC(screen);
+        HBITMAP ddb = CreateCompatibleBitmap(screen, kWidth, kHeight);
+        HGDIOBJ oldDdb = SelectObject(ddbDc, ddb);
+        Report("DrawPlot into a screen-compatible bitmap", 100, [&] { DrawPlot(ddbDc, area, model, {1, true}); GdiFlush(); });
+        SelectObject(ddbDc, oldDdb);
+        DeleteObject(ddb);
+        DeleteDC(ddbDc);
+    }
     Report("mapping to column polylines alone, five series", 50, [&] {
         std::vector<POINT> mapped;
         std::vector<size_t> runs;
@@ -131,6 +145,18 @@ void Run(double noise) {
             mapped.clear();
             counts.clear();
             MapColumnLines(c.data(), c.size(), AxisMap{0, 1, 60, 1190}, AxisMap{-20, 200, 770, 20}, mapped, counts);
+        }
+    });
+    Report("mapping to column spans alone, five series", 50, [&] {
+        std::vector<ColumnSpan> spans;
+        std::vector<POINT> mapped;
+        std::vector<DWORD> counts;
+        for (const auto& c : curves) {
+            spans.clear();
+            mapped.clear();
+            counts.clear();
+            MapColumnSpans(c.data(), c.size(), AxisMap{0, 1, 60, 1190}, AxisMap{-20, 200, 770, 20}, spans, mapped,
+                           counts);
         }
     });
     PlotPane empty = model;

@@ -11,6 +11,7 @@
 #include "plot_grid.h"
 #include "plot_mapping.h"
 #include "plot_pane.h"
+#include "plot_spans.h"
 
 namespace {
 
@@ -96,7 +97,7 @@ LineDrawing LineDrawingFor(bool decimate, bool thinSolidPen) {
     if (!decimate) return LineDrawing::EveryPoint;
     // Wide and dashed pens draw joins, caps and dashes along the path, so they
     // need the path itself.
-    return thinSolidPen ? LineDrawing::ColumnLines : LineDrawing::ColumnPolyline;
+    return thinSolidPen ? LineDrawing::ColumnSpans : LineDrawing::ColumnPolyline;
 }
 
 void DrawSeriesLines(HDC dc, const RECT& plot, const PlotPane& pane, int series, LineDrawing how) {
@@ -115,6 +116,20 @@ void DrawPointLines(HDC dc, const RECT& plot, const PlotPane& pane, const double
     AxisMap ymap{yr.lo, yr.hi, static_cast<int>(plot.bottom - 1), static_cast<int>(plot.top)};
 
     std::vector<POINT> mapped;
+    if (how == LineDrawing::ColumnSpans) {
+        const SpanWriter writer(dc);
+        if (writer.Ready()) {
+            // The columns' lines straight into the pixels, the few other lines in one call.
+            std::vector<ColumnSpan> spans;
+            std::vector<DWORD> counts;
+            spans.reserve(static_cast<size_t>(plot.right - plot.left) + 16);
+            MapColumnSpans(yData, yCount, span, ymap, spans, mapped, counts);
+            writer.Fill(spans);
+            if (!counts.empty()) PolyPolyline(dc, mapped.data(), counts.data(), static_cast<DWORD>(counts.size()));
+            return;
+        }
+        how = LineDrawing::ColumnLines;
+    }
     if (how == LineDrawing::ColumnLines) {
         // All lines in one call.
         std::vector<DWORD> counts;

@@ -22,6 +22,7 @@ enum class LineDrawing {
     EveryPoint,      // one polyline through every point
     ColumnPolyline,  // that polyline reduced to four points per pixel column: any pen
     ColumnLines,     // one vertical line per pixel column: a one-pixel solid pen only
+    ColumnSpans,     // those lines' pixels written into a 32-bit DIB section where the DC allows, else ColumnLines
 };
 // What the plot uses for a pen: the fastest drawing that gives its pixels.
 LineDrawing LineDrawingFor(bool decimate, bool thinSolidPen);

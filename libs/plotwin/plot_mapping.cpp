@@ -138,6 +138,39 @@ void WalkColumns(const double* y, size_t n, const AxisMap& x, Column column, Las
     if (first < n) lastColumn(columnX, first, n, earlier);
 }
 
+// Whether the polyline's step from column a's last point to column b's first
+// draws only pixels of the two columns' vertical lines: the step draws only
+// pixels inside the box of its two ends, and into the neighbouring column no
+// more than one row apart it draws just its start.
+bool StepInsideColumns(const ColumnSpan& a, POINT from, const ColumnSpan& b, POINT to) {
+    if (a.x - b.x != 1 && b.x - a.x != 1) return false;
+    const int rowLo = std::min(from.y, to.y), rowHi = std::max(from.y, to.y);
+    return rowHi - rowLo <= 1 ||
+           (rowLo >= a.top && rowHi <= a.bottom && rowLo >= b.top && rowHi <= b.bottom);
+}
+
+// The end of a run as the polyline draws it: from the previous column's last
+// point (when the run has one) through every point of its last column, since
+// the end of a polyline is not drawn and the exact path there decides the
+// final pixel. Appended to out as one line; a lone point becomes a short
+// mark, since a one-point line draws nothing.
+void PushRunEnd(const double* y, size_t from, size_t to, LONG px, const AxisMap& ymap, const POINT* previous,
+                bool earlier, std::vector<POINT>& out, std::vector<DWORD>& counts) {
+    FoldedPolyline chain(out);
+    if (previous) chain.Push(*previous);
+    for (size_t k = from; k < to; ++k) chain.Push({px, ymap(y[k])});
+    if (chain.Size() == 1) {
+        if (earlier || to - from > 1) {
+            out.pop_back();  // several points folded to one draw nothing
+            return;
+        }
+        POINT p = out.back();
+        out.back() = {p.x - 2, p.y};
+        out.push_back({p.x + 3, p.y});
+    }
+    if (chain.Size() > 0) counts.push_back(static_cast<DWORD>(chain.Size()));
+}
+
 }  // namespace
 
 void MapDecimated(const double* y, size_t n, const AxisMap& x, const AxisMap& ymap, std::vector<POINT>& out,
@@ -210,9 +243,7 @@ void MapColumnLines(const double* y, size_t n, const AxisMap& x, const AxisMap& 
         // than one row apart it draws just its start. It needs no line of its
         // own where the two columns' lines cover those pixels already.
         const bool neighbour = w.x - c.x == 1 || c.x - w.x == 1;
-        const int rowLo = std::min(w.last.y, c.first.y), rowHi = std::max(w.last.y, c.first.y);
-        const bool covered = neighbour && (rowHi - rowLo <= 1 || (w.Holds(rowLo) && w.Holds(rowHi) &&
-                                                                  c.Holds(rowLo) && c.Holds(rowHi)));
+        const bool covered = StepInsideColumns({w.x, w.top, w.bottom}, w.last, {c.x, c.top, c.bottom}, c.first);
         // A join from w's end to c's start may be that step itself, or a line
         // that draws only pixels of the two columns' lines; the step is taken
         // first (it saves its own line), else the shortest such line.
@@ -251,26 +282,41 @@ void MapColumnLines(const double* y, size_t n, const AxisMap& x, const AxisMap& 
     // column's last point on: the end of the polyline is not drawn, so the
     // exact path there decides the final pixel.
     auto lastColumn = [&](LONG px, size_t from, size_t to, bool earlier) {
-        if (waiting) {
-            close(w, wStartFixed ? wStart : w.top);
-            chain.Push(w.last);
-        }
-        for (size_t k = from; k < to; ++k) chain.Push({px, ymap(y[k])});
-        if (chain.Size() == 1) {
-            if (earlier || to - from > 1) {
-                out.push_back(out.back());  // several points folded to one draw nothing
-            } else {
-                // A lone point: a short mark, since a one-point line draws nothing.
-                POINT p = out.back();
-                out.back() = {p.x - 2, p.y};
-                out.push_back({p.x + 3, p.y});
-            }
-        }
-        if (chain.Size() > 0) counts.push_back(static_cast<DWORD>(chain.Size()));
+        if (waiting) close(w, wStartFixed ? wStart : w.top);
+        PushRunEnd(y, from, to, px, ymap, waiting ? &w.last : nullptr, earlier, out, counts);
         chain.Restart();
         waiting = false;
     };
     WalkColumns(y, n, x, column, lastColumn);
     out.insert(out.end(), steps.begin(), steps.end());
     counts.insert(counts.end(), steps.size() / 2, 2);
+}
+
+void MapColumnSpans(const double* y, size_t n, const AxisMap& x, const AxisMap& ymap, std::vector<ColumnSpan>& spans,
+                    std::vector<POINT>& out, std::vector<DWORD>& counts) {
+    if (!y || n == 0) return;
+    bool open = false;  // a column of the run before this one: its span and last point
+    ColumnSpan w = {};
+    POINT wLast = {};
+    auto column = [&](LONG px, size_t first, size_t lo, size_t hi, size_t last) {
+        const int a = ymap(y[lo]), b = ymap(y[hi]);
+        const ColumnSpan c = {px, std::min(a, b), std::max(a, b)};
+        const POINT cFirst = {px, ymap(y[first])};
+        // Within a column the points are joined by vertical steps: every row
+        // from the lowest to the highest is drawn.
+        spans.push_back(c);
+        if (open && !StepInsideColumns(w, wLast, c, cFirst)) {
+            out.push_back(wLast);
+            out.push_back(cFirst);
+            counts.push_back(2);
+        }
+        w = c;
+        wLast = {px, ymap(y[last])};
+        open = true;
+    };
+    auto lastColumn = [&](LONG px, size_t from, size_t to, bool earlier) {
+        PushRunEnd(y, from, to, px, ymap, open ? &wLast : nullptr, earlier, out, counts);
+        open = false;
+    };
+    WalkColumns(y, n, x, column, lastColumn);
 }

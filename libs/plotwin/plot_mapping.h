@@ -47,3 +47,16 @@ void MapDecimated(const double* y, size_t n, const AxisMap& x, const AxisMap& ym
 // the polyline draws it, and a run of one point as a short horizontal mark.
 void MapColumnLines(const double* y, size_t n, const AxisMap& x, const AxisMap& ymap, std::vector<POINT>& out,
                     std::vector<DWORD>& counts);
+
+// The rows a one-pixel line covers in one pixel column, both ends included.
+struct ColumnSpan {
+    LONG x;
+    int top, bottom;
+};
+// The same pixels as MapColumnLines, split by how they are drawn fastest:
+// each column's vertical line as a span of rows (spans, to be filled
+// directly), and what is left as PolyPolyline input (points, and the number of
+// points of each line): the steps between columns that reach pixels the spans
+// do not, each run's last column with the step into it, and lone-point marks.
+void MapColumnSpans(const double* y, size_t n, const AxisMap& x, const AxisMap& ymap, std::vector<ColumnSpan>& spans,
+                    std::vector<POINT>& out, std::vector<DWORD>& counts);

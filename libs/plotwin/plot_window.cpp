@@ -32,6 +32,21 @@ double DeviceScale(HDC dc) {
     return dpi > 0 ? std::max(0.5, dpi / 96.0) : 1.0;
 }
 
+// A 32-bit top-down DIB section: the plot writes the pixels of its thin
+// lines straight into it, and it shows the same colours on any display.
+HBITMAP CreatePaintBuffer(HDC dc, int cx, int cy) {
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = cx;
+    bi.bmiHeader.biHeight = -cy;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    return bitmap ? bitmap : CreateCompatibleBitmap(dc, cx, cy);
+}
+
 void Paint(HWND window, PaneWindow& w) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(window, &ps);
@@ -43,7 +58,7 @@ void Paint(HWND window, PaneWindow& w) {
     if (mem) {
         if (!w.buffer || w.bufferSize.cx != cx || w.bufferSize.cy != cy) {
             if (w.buffer) DeleteObject(w.buffer);
-            w.buffer = CreateCompatibleBitmap(dc, cx, cy);
+            w.buffer = CreatePaintBuffer(dc, cx, cy);
             w.bufferSize = {w.buffer ? cx : 0, w.buffer ? cy : 0};
         }
         if (!w.buffer) {

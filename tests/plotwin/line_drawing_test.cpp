@@ -4,6 +4,7 @@
 // PolyPolyline. Rendered into memory bitmaps and compared pixel for pixel.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -14,6 +15,7 @@
 #include "libs/plotwin/plot_draw.h"
 #include "libs/plotwin/plot_mapping.h"
 #include "libs/plotwin/plot_pane.h"
+#include "libs/plotwin/plot_spans.h"
 #include "libs/plotwin/plotwin.h"
 #include "screenshot.h"
 
@@ -21,17 +23,23 @@ namespace {
 
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 const double kInf = std::numeric_limits<double>::infinity();
-const LineDrawing kReduced[] = {LineDrawing::ColumnPolyline, LineDrawing::ColumnLines};
-const char* Name(LineDrawing how) { return how == LineDrawing::ColumnLines ? "column lines" : "column polyline"; }
+const LineDrawing kReduced[] = {LineDrawing::ColumnPolyline, LineDrawing::ColumnLines, LineDrawing::ColumnSpans};
+const char* Name(LineDrawing how) {
+    switch (how) {
+    case LineDrawing::ColumnLines: return "column lines";
+    case LineDrawing::ColumnSpans: return "column spans";
+    default: return "column polyline";
+    }
+}
 
-// A white 32-bit bitmap selected into a memory DC.
+// A white 32-bit bitmap selected into a memory DC, top-down or bottom-up.
 class Canvas {
 public:
-    Canvas(int width, int height) : width_(width), height_(height) {
+    Canvas(int width, int height, bool bottomUp = false) : width_(width), height_(height), bottomUp_(bottomUp) {
         HDC screen = GetDC(nullptr);
         dc_ = CreateCompatibleDC(screen);
         BITMAPINFO bi = {};
-        bi.bmiHeader = {sizeof bi.bmiHeader, width, -height, 1, 32, BI_RGB};
+        bi.bmiHeader = {sizeof bi.bmiHeader, width, bottomUp ? height : -height, 1, 32, BI_RGB};
         bitmap_ = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
         ReleaseDC(nullptr, screen);
         old_ = SelectObject(dc_, bitmap_);
@@ -50,11 +58,17 @@ public:
         GdiFlush();
         std::vector<DWORD> p(bits_, bits_ + static_cast<size_t>(width_) * height_);
         for (DWORD& v : p) v &= 0xFFFFFF;
+        if (bottomUp_) {  // top row first, as in a top-down bitmap
+            for (int row = 0; row < height_ / 2; ++row)
+                std::swap_ranges(p.begin() + row * width_, p.begin() + (row + 1) * width_,
+                                 p.begin() + (height_ - 1 - row) * width_);
+        }
         return p;
     }
 
 private:
     int width_, height_;
+    bool bottomUp_;
     HDC dc_ = nullptr;
     HBITMAP bitmap_ = nullptr;
     HGDIOBJ old_ = nullptr;
@@ -156,10 +170,13 @@ TEST(LineDrawing, ReductionsDrawThePixelsOfEveryPoint) {
         }
         const RECT plot = {10, 5, 10 + c.plotWidth, 5 + c.plotHeight};
         const int width = c.plotWidth + 20, height = c.plotHeight + 10;
-        auto render = [&](LineDrawing how) {
-            Canvas canvas(width, height);
+        // Also on a bottom-up bitmap whose logical origin is shifted, so that
+        // pixels written straight into a bitmap land where GDI puts them.
+        auto render = [&](LineDrawing how, bool bottomUp) {
+            Canvas canvas(width, height, bottomUp);
             HPEN pen = CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
             HGDIOBJ old = SelectObject(canvas.Dc(), pen);
+            if (bottomUp) SetWindowOrgEx(canvas.Dc(), 3, -2, nullptr);
             // Clipped to the plot area as DrawPlot clips, so wild values show at its edges.
             IntersectClipRect(canvas.Dc(), plot.left, plot.top, plot.right, plot.bottom);
             for (const std::vector<double>* curve : {&y, &mirrored})
@@ -168,11 +185,91 @@ TEST(LineDrawing, ReductionsDrawThePixelsOfEveryPoint) {
             DeleteObject(pen);
             return canvas.Pixels();
         };
-        const std::vector<DWORD> all = render(LineDrawing::EveryPoint);
-        EXPECT_GT(Ink(all), c.count > 1 ? static_cast<size_t>(std::min(c.plotWidth, c.count)) : 4u)
-            << c.what << ": nothing drawn";
-        for (LineDrawing how : kReduced) EXPECT_EQ(Difference(all, render(how), width), "") << c.what << ", " << Name(how);
+        for (bool bottomUp : {false, true}) {
+            const std::vector<DWORD> all = render(LineDrawing::EveryPoint, bottomUp);
+            EXPECT_GT(Ink(all), c.count > 1 ? static_cast<size_t>(std::min(c.plotWidth, c.count)) : 4u)
+                << c.what << ": nothing drawn";
+            for (LineDrawing how : kReduced) {
+                if (bottomUp && how != LineDrawing::ColumnSpans) continue;
+                EXPECT_EQ(Difference(all, render(how, bottomUp), width), "")
+                    << c.what << ", " << Name(how) << (bottomUp ? ", bottom-up and shifted" : "");
+            }
+        }
     }
+}
+
+// Pixels are written straight into the bitmap only where they are exactly
+// what the pen would draw; everywhere else the lines go through GDI.
+TEST(LineDrawing, SpansAreWrittenOnlyWhereThePenWouldDrawThem) {
+    HDC screen = GetDC(nullptr);
+    struct Case {
+        const char* what;
+        bool ready;
+        int bits;                  // 0: a bitmap compatible with the screen
+        int penStyle, penWidth;
+        int rop;
+        int mapMode;
+    } cases[] = {
+        {"32-bit DIB, thin solid pen", true, 32, PS_SOLID, 1, R2_COPYPEN, MM_TEXT},
+        {"pen of width 0", true, 32, PS_SOLID, 0, R2_COPYPEN, MM_TEXT},
+        {"24-bit DIB", false, 24, PS_SOLID, 1, R2_COPYPEN, MM_TEXT},
+        {"bitmap compatible with the screen", false, 0, PS_SOLID, 1, R2_COPYPEN, MM_TEXT},
+        {"wide pen", false, 32, PS_SOLID, 2, R2_COPYPEN, MM_TEXT},
+        {"dotted pen", false, 32, PS_DOT, 1, R2_COPYPEN, MM_TEXT},
+        {"inverting drawing", false, 32, PS_SOLID, 1, R2_NOT, MM_TEXT},
+        {"scaled mapping mode", false, 32, PS_SOLID, 1, R2_COPYPEN, MM_LOMETRIC},
+    };
+    for (const Case& c : cases) {
+        HDC dc = CreateCompatibleDC(screen);
+        HBITMAP bitmap;
+        if (c.bits) {
+            BITMAPINFO bi = {};
+            bi.bmiHeader = {sizeof bi.bmiHeader, 64, -32, 1, static_cast<WORD>(c.bits), BI_RGB};
+            void* bits = nullptr;
+            bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+        } else {
+            bitmap = CreateCompatibleBitmap(screen, 64, 32);
+        }
+        HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+        HPEN pen = CreatePen(c.penStyle, c.penWidth, RGB(10, 20, 30));
+        HGDIOBJ oldPen = SelectObject(dc, pen);
+        SetROP2(dc, c.rop);
+        SetMapMode(dc, c.mapMode);
+        EXPECT_EQ(SpanWriter(dc).Ready(), c.ready) << c.what;
+        SelectObject(dc, oldPen);
+        SelectObject(dc, oldBitmap);
+        DeleteObject(pen);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+    }
+    EXPECT_FALSE(SpanWriter(screen).Ready()) << "a screen DC";
+    ReleaseDC(nullptr, screen);
+}
+
+// Spans clipped to a region of several rectangles, in the pen's colour.
+TEST(LineDrawing, SpansKeepToTheClipRegion) {
+    Canvas canvas(40, 30);
+    HPEN pen = CreatePen(PS_SOLID, 1, RGB(200, 100, 50));
+    HGDIOBJ old = SelectObject(canvas.Dc(), pen);
+    HRGN a = CreateRectRgn(5, 5, 15, 25), b = CreateRectRgn(20, 10, 30, 20);
+    CombineRgn(a, a, b, RGN_OR);
+    SelectClipRgn(canvas.Dc(), a);
+    const SpanWriter writer(canvas.Dc());
+    ASSERT_TRUE(writer.Ready());
+    std::vector<ColumnSpan> spans;
+    for (LONG x = -3; x < 45; ++x) spans.push_back({x, -100, 100});
+    writer.Fill(spans);
+    const std::vector<DWORD> p = canvas.Pixels();
+    for (int y = 0; y < 30; ++y) {
+        for (int x = 0; x < 40; ++x) {
+            const bool inside = (x >= 5 && x < 15 && y >= 5 && y < 25) || (x >= 20 && x < 30 && y >= 10 && y < 20);
+            ASSERT_EQ(p[y * 40 + x], inside ? 0xC86432u : 0xFFFFFFu) << "x " << x << " y " << y;
+        }
+    }
+    SelectObject(canvas.Dc(), old);
+    DeleteObject(pen);
+    DeleteObject(a);
+    DeleteObject(b);
 }
 
 // The whole pane, with legend, markers, metrics box, overlaid runs, a dashed
