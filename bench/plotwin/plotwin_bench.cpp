@@ -16,7 +16,8 @@
 
 namespace {
 
-const int kWidth = 1200, kHeight = 800, kPoints = 65535;
+// The pane size and series length of the run in progress.
+int kWidth = 1200, kHeight = 800, kPoints = 65535;
 const int kSeries[] = {kSeriesActual, kSeriesOptimal, kSeriesError, kSeriesTorque, kSeriesAuxiliary};
 const char* kNames[] = {"Actual", "Optimal", "Error", "Torque", "", "Auxiliary"};
 
@@ -65,7 +66,10 @@ template <class F> void Report(const char* what, int runs, F run) {
                 ms[ms.size() / 2], ms.front(), ms.back(), cpu, runs);
 }
 
-void Run(double noise) {
+void Run(double noise, int width = 1200, int height = 800, int points = 65535) {
+    kWidth = width;
+    kHeight = height;
+    kPoints = points;
     std::printf("\n== curves with %g units of noise\n", noise);
     std::vector<std::vector<double>> curves;
     for (int s : kSeries) curves.push_back(Curve(s, noise));
@@ -175,5 +179,6 @@ void Run(double noise) {
 int main() {
     Run(0.05);  // encoder-like: a count or so
     Run(4);     // noisy: every column spans several pixels
+    Run(0.05, 792, 240, 1001);  // one pane of a 1,001-sample test shown in separate panes
     return 0;
 }

@@ -20,6 +20,7 @@ struct PaneWindow {
     PlotPane pane;
     HBITMAP buffer = nullptr;
     SIZE bufferSize = {0, 0};
+    bool repaintPending = false;  // the whole window was invalidated and has not been painted since
     ~PaneWindow() {
         if (buffer) DeleteObject(buffer);
     }
@@ -47,7 +48,18 @@ HBITMAP CreatePaintBuffer(HDC dc, int cx, int cy) {
     return bitmap ? bitmap : CreateCompatibleBitmap(dc, cx, cy);
 }
 
+// Asks for a repaint of the whole pane. InvalidateRect is a round trip to the
+// window manager, and a program changes a pane with many messages in a row, so
+// the pane is invalidated once until its next paint; a hidden pane is painted
+// whole when it is shown.
+void Invalidate(HWND window, PaneWindow& w) {
+    if (w.repaintPending || !IsWindowVisible(window)) return;
+    InvalidateRect(window, nullptr, FALSE);
+    w.repaintPending = true;
+}
+
 void Paint(HWND window, PaneWindow& w) {
+    w.repaintPending = false;
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(window, &ps);
     RECT client;
@@ -107,7 +119,7 @@ LRESULT CALLBACK PaneProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         bool redraw = false;
         LRESULT result = 0;
         if (PaneHandleMessage(w->pane, message, wParam, lParam, &redraw, &result)) {
-            if (redraw) InvalidateRect(window, nullptr, FALSE);
+            if (redraw) Invalidate(window, *w);
             if (message == PWM_UPDATE) UpdateWindow(window);
             return result;
         }
@@ -126,7 +138,7 @@ LRESULT CALLBACK PaneProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case WM_ERASEBKGND:
         return 1;  // the paint covers every pixel
     case WM_SIZE:
-        InvalidateRect(window, nullptr, FALSE);
+        if (w) Invalidate(window, *w);
         return 0;
     case WM_PAINT:
         if (w) {

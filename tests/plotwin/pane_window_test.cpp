@@ -3,6 +3,7 @@
 // WM_PRINTCLIENT under a page viewport, stored and set up through the exports.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -181,6 +182,70 @@ TEST(PlotPane, StepResponseScreenshots) {
                true, -5, 200, "Distance", nullptr);
     EXPECT_FALSE(SaveWindowScreenshot(small.host(), "plotwin_step_small").empty());
     EXPECT_GT(Print(small.pane(0)).Count(kActual), 100u);
+}
+
+// What the pane window shows on the screen: its client area read back.
+Picture Shown(HWND pane) {
+    UpdateWindow(pane);
+    RECT rc;
+    GetClientRect(pane, &rc);
+    Dib dib(rc.right, rc.bottom);
+    HDC dc = GetDC(pane);
+    BitBlt(dib.dc, 0, 0, rc.right, rc.bottom, dc, 0, 0, SRCCOPY);
+    ReleaseDC(pane, dc);
+    GdiFlush();
+    Picture p;
+    p.width = rc.right;
+    p.height = rc.bottom;
+    p.pixels.assign(dib.bits, dib.bits + rc.right * rc.bottom);
+    for (DWORD& v : p.pixels) v &= 0xFFFFFF;
+    return p;
+}
+
+size_t Differing(const std::vector<DWORD>& a, const std::vector<DWORD>& b) {
+    if (a.size() != b.size()) return std::max(a.size(), b.size());
+    size_t n = 0;
+    for (size_t i = 0; i < a.size(); ++i) n += a[i] != b[i];
+    return n;
+}
+
+Picture PrintedRgb(HWND pane) {
+    Picture p = Print(pane);
+    for (DWORD& v : p.pixels) v &= 0xFFFFFF;
+    return p;
+}
+
+// A pane asks for one repaint per batch of changes; whatever the order of
+// changes, paints, hiding and showing, the screen ends up with the pane's
+// present picture.
+TEST(PlotPane, ScreenFollowsEveryChange) {
+    StepData d;
+    PaneHost host(600, {260});
+    HWND pane = host.pane(0);
+    SendCurves(pane, {{kSeriesActual, &d.actual}}, true, 0, 200, "Distance", nullptr);
+    std::vector<DWORD> before = PrintedRgb(pane).pixels;
+    EXPECT_EQ(Differing(Shown(pane).pixels, before), 0u) << "first paint";
+    const struct Step {
+        const char* what;
+        bool hideFirst, changeBeforeHiding;
+        double yMax;
+    } steps[] = {
+        {"several changes, then a paint", false, false, 150},
+        {"one more change after that paint", false, false, 120},
+        {"a change while hidden", true, false, 180},
+        {"a change, hidden before its paint, another change", true, true, 140},
+    };
+    for (const Step& step : steps) {
+        if (step.changeBeforeHiding) SetLimit(pane, PWM_SETYMIN, -10);
+        if (step.hideFirst) ShowWindow(pane, SW_HIDE);
+        SendMessageA(pane, PWM_SETDATA, MAKEWPARAM(kSeriesError, d.error.size()), Ptr(d.error.data()));
+        SetLimit(pane, PWM_SETYMAX, step.yMax);
+        if (step.hideFirst) ShowWindow(pane, SW_SHOW);
+        const std::vector<DWORD> now = PrintedRgb(pane).pixels;
+        EXPECT_GT(Differing(now, before), 100u) << step.what << ": the change shows nothing";
+        EXPECT_EQ(Differing(Shown(pane).pixels, now), 0u) << step.what << ": pixels on the screen differ";
+        before = now;
+    }
 }
 
 TEST(PlotPane, BadInputNeverCrashes) {
