@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <set>
+#include <utility>
 #include <vector>
 
 const char kHistoryHeader[] =
@@ -127,15 +128,23 @@ bool ParseHistoryRow(const std::string& line, HistoryRun& run) {
     return true;
 }
 
-std::vector<HistoryRun> ParseHistoryText(const std::string& text, int controller, int axis) {
-    std::vector<HistoryRun> runs;
-    std::set<int> numbers;
+std::vector<std::string> HistoryLines(const std::string& text) {
+    std::vector<std::string> lines;
     for (size_t at = 0; at < text.size();) {
         size_t end = text.find('\n', at);
         if (end == std::string::npos) end = text.size();
         std::string line = text.substr(at, end - at);
         at = end + 1;
         if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+std::vector<HistoryRun> ParseHistoryText(const std::string& text, int controller, int axis) {
+    std::vector<HistoryRun> runs;
+    std::set<int> numbers;
+    for (const std::string& line : HistoryLines(text)) {
         HistoryRun run;
         if (!ParseHistoryRow(line, run) || run.Controller != controller || run.Axis != axis) continue;
         if (!numbers.insert(run.Number).second) continue;

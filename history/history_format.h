@@ -17,9 +17,12 @@ std::string FormatHistoryRow(const HistoryRun& run);
 // for the header, a line of another layout or one with a field that is not a
 // number where a number belongs; run is then not defined.
 bool ParseHistoryRow(const std::string& line, HistoryRun& run);
+// The lines of a history file's text without their line ends: CR LF and LF
+// both end a line, and a last line ending at the end of the text adds none.
+std::vector<std::string> HistoryLines(const std::string& text);
 // The runs of one controller and axis in the text of a history file, oldest
 // first: the header, damaged lines, lines of other axes and repeated run
-// numbers are skipped; CR LF and LF line ends both end a line.
+// numbers are skipped; lines as HistoryLines splits them.
 std::vector<HistoryRun> ParseHistoryText(const std::string& text, int controller, int axis);
 // The shortest text that reads back as the same double; "" when not available or not finite.
 std::string HistoryNumber(const std::optional<double>& value);

@@ -47,12 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string text(reinterpret_cast<const char*>(data), size);
     // The axis of the first row that reads, so that runs are taken, and one of no row.
     int controller = 0, axis = 1;
-    for (size_t at = 0; at < text.size();) {
-        size_t end = text.find('\n', at);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(at, end - at);
-        at = end + 1;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+    for (const std::string& line : HistoryLines(text)) {
         HistoryRun run;
         if (ParseHistoryRow(line, run)) {
             controller = run.Controller;

@@ -79,6 +79,12 @@ AppState& LoopsmithApp::State() const { return *StateOf(main_); }
 
 void LoopsmithApp::Command(int id) { SendMessageA(main_, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 
+void CloseAnswering(LoopsmithApp& app, int answer) {
+    Responder r;
+    r.Press(answer);
+    app.Close();
+}
+
 SIZE ClientSize(HWND window) {
     RECT rc;
     GetClientRect(window, &rc);

@@ -45,6 +45,10 @@ private:
     HWND main_ = nullptr;
 };
 
+// Closes the program (when it is open) with the answer to the question it asks
+// on the way; No keeps the tuning parameters a test changed out of the controller.
+void CloseAnswering(LoopsmithApp& app, int answer = IDNO);
+
 // Client size of a window as (width, height).
 SIZE ClientSize(HWND window);
 // A window's rectangle in its parent's client coordinates.

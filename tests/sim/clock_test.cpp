@@ -8,6 +8,7 @@
 #include <cmath>
 #include <vector>
 
+#include "api_dll.h"
 #include "controller/zq_library.h"
 #include "sim_wait.h"
 
@@ -58,8 +59,7 @@ TEST(SimClock, ALongWaitOnOneControllerAndALongGapOnAnother) {
     ASSERT_EQ(LoadApiLibrary(), 0);
     SetEnvironmentVariableA("ZQSIM_CONFIG", nullptr);
     using SetDouble = int __stdcall(short, unsigned short, double);
-    auto set_velocity =
-        reinterpret_cast<SetDouble*>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("zqapi32.dll"), "ZqSetVelocity")));
+    auto set_velocity = simtest::ApiProc<SetDouble>("ZqSetVelocity");
     short h0 = ZqOpen(0, 2, ""), h1 = ZqOpen(1, 2, "");
     ASSERT_GT(h0, 0);
     ASSERT_GT(h1, 0);

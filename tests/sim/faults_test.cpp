@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "api_dll.h"
 #include "controller/zq_library.h"
 #include "journal.h"
 #include "sim_errors.h"
@@ -151,6 +152,10 @@ TEST(FaultPlan, ChanceDependsOnSeedNameAndCountOnly) {
 
 namespace {
 
+using simtest::ApiProc;
+using simtest::AxisSnapshot;
+using simtest::ErrorText;
+
 double Seconds() {
     LARGE_INTEGER now, freq;
     QueryPerformanceCounter(&now);
@@ -178,15 +183,6 @@ protected:
         for (short h : opened_) EXPECT_EQ(ZqClose(h), 0);
         opened_.clear();
     }
-    static std::string Text(int code) {
-        char buffer[256] = {};
-        ZqTranslateErrorEx(code, buffer, sizeof buffer);
-        return buffer;
-    }
-    template <typename F>
-    F* Proc(const char* name) {
-        return reinterpret_cast<F*>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("zqapi32.dll"), name)));
-    }
     // Calls f until it returns a code other than the current one (at most limit seconds).
     static int WaitForChange(const std::function<int()>& f, int from, double limit) {
         double start = Seconds();
@@ -208,7 +204,7 @@ TEST_F(Faults, ANamedCallFailsWithTheNewCodeAndOthersAnswer) {
     double gain = -123;
     EXPECT_EQ(ZqGetGain(h, 1, &gain), -17);
     EXPECT_EQ(gain, -123);
-    EXPECT_EQ(Text(-17), "The controller does not respond (simulated fault)");
+    EXPECT_EQ(ErrorText(-17), "The controller does not respond (simulated fault)");
     double position = -1;
     EXPECT_EQ(ZqGetPositionEx(h, 1, &position), 0);
     EXPECT_EQ(position, 0);
@@ -245,7 +241,7 @@ TEST_F(Faults, StarFailsEveryCallOnAHandleButNotTheOpenOrTheTexts) {
     EXPECT_EQ(motion.Velocity, -5);
     EXPECT_EQ(config.NumberAxes, 0);
     // Calls without a handle are outside "*": not supported stays not supported.
-    EXPECT_EQ(Proc<int __stdcall(void)>("ZqGoHome")(), -1);
+    EXPECT_EQ(ApiProc<int __stdcall(void)>("ZqGoHome")(), -1);
     short second = ZqOpen(1, 2, "");
     EXPECT_GT(second, 0);
     if (second > 0) opened_.push_back(second);
@@ -291,20 +287,7 @@ TEST_F(Faults, AFailingCallChangesNothing) {
     ASSERT_GT(h, 0);
     ASSERT_EQ(ZqReset(h, 0), 0);
     ASSERT_EQ(ZqEnableAxis(h, 2, 1), 0);
-    auto snapshot = [&] {
-        double kp = 0, position = 0;
-        MotionConfig m{};
-        FilterConfig f{};
-        AxisScale s{};
-        ZqGetGain(h, 2, &kp);
-        ZqGetPositionEx(h, 2, &position);
-        ZqGetMotionConfig(h, 2, &m);
-        ZqGetFilterConfig(h, 2, &f);
-        ZqGetScale(h, 2, &s);
-        return std::to_string(kp) + "/" + std::to_string(position) + "/" + std::to_string(m.Velocity) + "/" +
-               std::to_string(f.IntegralGain) + "/" + std::to_string(s.Scale) + "/" +
-               std::to_string(ZqGetStatus(h, 2));
-    };
+    auto snapshot = [&] { return AxisSnapshot(h, 2); };
     std::string before = snapshot();
     CloseAll();
 
@@ -340,7 +323,7 @@ TEST_F(Faults, AFailingCallChangesNothing) {
 TEST_F(Faults, AnOpenCanFailAndMakesNoHandle) {
     Journal journal("sim_faults_open");
     EXPECT_EQ(Open("fail=ZqOpen:1"), -17);
-    EXPECT_EQ(Text(-17), "The controller does not respond (simulated fault)");
+    EXPECT_EQ(ErrorText(-17), "The controller does not respond (simulated fault)");
     // No handle was made: the next open with no faults reads the plan afresh.
     EXPECT_GT(Open(""), 0);
     std::vector<std::string> expected = {"ZqOpen(0, 2, \"\") [fail -17]", "ZqOpen(0, 2, \"\")"};
@@ -357,7 +340,7 @@ TEST_F(Faults, ABadItemIsReportedAtTheOpenLikeABadConfigurationLine) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.faults);
         EXPECT_EQ(Open(c.faults), -11);
-        std::string text = Text(-11);
+        std::string text = ErrorText(-11);
         EXPECT_EQ(text.find("Simulated controller configuration error: "), 0u) << text;
         EXPECT_NE(text.find(c.text), std::string::npos) << text;
     }

@@ -10,10 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "api_dll.h"
 #include "controller/zq_library.h"
 #include "journal.h"
 
 namespace {
+
+using simtest::ApiProc;
+using simtest::AxisSnapshot;
+using simtest::ErrorText;
 
 class Library : public ::testing::Test {
 protected:
@@ -26,15 +31,6 @@ protected:
     }
     void TearDown() override {
         if (h_ > 0) ZqClose(h_);
-    }
-    static std::string Text(int code) {
-        char buffer[128] = {};
-        ZqTranslateErrorEx(code, buffer, sizeof buffer);
-        return buffer;
-    }
-    template <typename F>
-    F* Proc(const char* name) {
-        return reinterpret_cast<F*>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("zqapi32.dll"), name)));
     }
     short h_ = 0;
 };
@@ -104,7 +100,7 @@ TEST_F(Library, BenchDescribesItsControllersAndAxes) {
     EXPECT_EQ(ZqClose(h2), 0);
     short none = ZqOpen(3, 2, "");
     EXPECT_LT(none, 0);
-    EXPECT_NE(Text(none).find("No such controller exists"), std::string::npos);
+    EXPECT_NE(ErrorText(none).find("No such controller exists"), std::string::npos);
 }
 
 TEST_F(Library, JournalsEveryCallWithItsArguments) {
@@ -117,7 +113,7 @@ TEST_F(Library, JournalsEveryCallWithItsArguments) {
     ZqBlockEnd(h_, nullptr);
     ZqCaptureData(h_, 1, 10, 0.0005, 1e-05);
     ZqErrorNotify(GetDesktopWindow(), h_, 0xFFFFFFFE);
-    Proc<int __stdcall(void)>("ZqGo")();
+    ApiProc<int __stdcall(void)>("ZqGo")();
     ZqOpen(9, 2, "a \"b\"\r\nc%\td\\e");
     std::string h = std::to_string(h_);
     std::vector<std::string> expected = {
@@ -135,20 +131,7 @@ TEST_F(Library, JournalsEveryCallWithItsArguments) {
 }
 
 TEST_F(Library, BadInputFailsWithExplainedCodeAndChangesNothing) {
-    auto snapshot = [&] {
-        double kp = 0, position = 0;
-        MotionConfig m{};
-        FilterConfig f{};
-        AxisScale s{};
-        ZqGetGain(h_, 1, &kp);
-        ZqGetPositionEx(h_, 1, &position);
-        ZqGetMotionConfig(h_, 1, &m);
-        ZqGetFilterConfig(h_, 1, &f);
-        ZqGetScale(h_, 1, &s);
-        return std::to_string(kp) + "/" + std::to_string(position) + "/" + std::to_string(m.Velocity) + "/" +
-               std::to_string(m.Torque) + "/" + std::to_string(f.IntegralGain) + "/" + std::to_string(s.Scale) +
-               "/" + std::to_string(ZqGetStatus(h_, 1));
-    };
+    auto snapshot = [&] { return AxisSnapshot(h_, 1); };
     ASSERT_EQ(ZqEnableAxis(h_, 1, 1), 0);
     const double nan = std::nan(""), inf = INFINITY;
     short closed = ZqOpen(0, 2, "");
@@ -200,18 +183,18 @@ TEST_F(Library, BadInputFailsWithExplainedCodeAndChangesNothing) {
         {"status flag 0", ZqDecodeStatus(h_, 1, 0)},
         {"block end without begin", ZqBlockEnd(h_, nullptr)},
         {"unknown opcode", qlxcmdex(h_, 1, 999, &count, 2)},
-        {"not supported", Proc<int __stdcall(void)>("ZqGoHome")()},
+        {"not supported", ApiProc<int __stdcall(void)>("ZqGoHome")()},
     };
     std::string before = snapshot();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         EXPECT_LT(c.code, 0);
-        std::string text = Text(c.code);
+        std::string text = ErrorText(c.code);
         EXPECT_FALSE(text.empty());
         EXPECT_EQ(text.find("Unknown"), std::string::npos) << text;
     }
     EXPECT_EQ(snapshot(), before);
-    EXPECT_NE(Text(-1).find("not supported"), std::string::npos);
+    EXPECT_NE(ErrorText(-1).find("not supported"), std::string::npos);
     char small[8];
     EXPECT_EQ(ZqTranslateErrorEx(-1, small, sizeof small), 0);
     EXPECT_EQ(std::string(small), "Functio");
@@ -242,7 +225,7 @@ TEST_F(Library, MotorStateChangesTheStatusWord) {
 TEST_F(Library, PositionReadoutMovesInRealTime) {
     ASSERT_EQ(ZqEnableAxis(h_, 1, 1), 0);
     ASSERT_EQ(ZqSetOperatingMode(h_, 1, 0, 2), 0);
-    ASSERT_EQ(Proc<int __stdcall(short, unsigned short, double)>("ZqSetVelocity")(h_, 1, 1000), 0);
+    ASSERT_EQ(ApiProc<int __stdcall(short, unsigned short, double)>("ZqSetVelocity")(h_, 1, 1000), 0);
     ASSERT_EQ(ZqMoveRelative(h_, 1, 1000), 0);
     Sleep(300);
     double p = 0;
@@ -330,7 +313,7 @@ TEST_F(Library, ConfigurationFileDescribesControllersAndReportsBadLines) {
     EXPECT_EQ(config.NumberAxes, 0);
     short h5 = ZqOpen(5, 2, "");
     EXPECT_EQ(h5, -42);
-    EXPECT_NE(Text(-42).find("could not be opened"), std::string::npos);
+    EXPECT_NE(ErrorText(-42).find("could not be opened"), std::string::npos);
     EXPECT_LT(ZqOpen(0, 2, ""), 0);
     ZqClose(h);
     ZqClose(h4);
@@ -338,14 +321,14 @@ TEST_F(Library, ConfigurationFileDescribesControllersAndReportsBadLines) {
     write("[controller.0]\naxes = 2\n[controller.0.axis.1]\ninertia = heavy\n");
     short bad = ZqOpen(0, 2, "");
     ASSERT_LT(bad, 0);
-    std::string text = Text(bad);
+    std::string text = ErrorText(bad);
     EXPECT_NE(text.find(path), std::string::npos) << text;
     EXPECT_NE(text.find("line 4"), std::string::npos) << text;
     EXPECT_NE(text.find("inertia"), std::string::npos) << text;
 
     DeleteFileA(path.c_str());
     EXPECT_LT(ZqOpen(0, 2, ""), 0);
-    EXPECT_NE(Text(-11).find("cannot be read"), std::string::npos);
+    EXPECT_NE(ErrorText(-11).find("cannot be read"), std::string::npos);
     SetEnvironmentVariableA("ZQSIM_CONFIG", nullptr);
 }
 
@@ -369,7 +352,7 @@ TEST_F(Library, HugeNumbersNeverReachTheAxisState) {
              return ZqSetFilterConfig(h_, 1, &f);
          }},
         {"velocity gain", [&] { FilterConfig f = filter; f.VelocityGain = 1e308; return ZqSetFilterConfig(h_, 1, &f); }},
-        {"torque limit", [&] { return Proc<SetDouble>("ZqSetTorque")(h_, 1, 1e308); }},
+        {"torque limit", [&] { return ApiProc<SetDouble>("ZqSetTorque")(h_, 1, 1e308); }},
         {"velocity and acceleration", [&] {
              MotionConfig m = motion;
              m.Velocity = 1e308;
@@ -455,7 +438,7 @@ TEST_F(Library, AnAllocationThatFailsIsAnErrorCodeNotTheEndOfTheProcess) {
         big = ZqOpen(1, 2, "");  // its 8 MB capture channels no longer fit
     }
     EXPECT_EQ(big, -18);
-    EXPECT_EQ(Text(-18), "Not enough memory for the simulated controller");
+    EXPECT_EQ(ErrorText(-18), "Not enough memory for the simulated controller");
     short again = ZqOpen(1, 2, "");
     EXPECT_GT(again, 0);
     double position = -1;

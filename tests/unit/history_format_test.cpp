@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "history/history_format.h"
 #include "history/test_history.h"
@@ -84,6 +85,23 @@ TEST(HistoryFormat, HeaderAndDamagedLinesAreRefused) {
         "12,2026-03-04T05:06:07,1,3,test,inf" + good.substr(good.find(",2.5")),    // not finite
     };
     for (const std::string& line : bad) EXPECT_FALSE(ParseHistoryRow(line, r)) << line;
+}
+
+TEST(HistoryFormat, LinesEndAtCrLfOrLf) {
+    struct Case {
+        const char* text;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {"", {}},
+        {"a", {"a"}},
+        {"a\r\nb\r\n", {"a", "b"}},
+        {"a\nb", {"a", "b"}},
+        {"a\r\n\nb\n", {"a", "", "b"}},
+        {"\n", {""}},
+        {"a\rb\r\r\n", {"a\rb\r"}},  // only the CR before the LF belongs to the line end
+    };
+    for (const Case& c : cases) EXPECT_EQ(HistoryLines(c.text), c.lines) << c.text;
 }
 
 TEST(TestHistory, NumbersPerAxisAndTheCurveBudget) {

@@ -11,21 +11,19 @@
 
 #include "app_fixture.h"
 #include "autotune/auto_tune_dialog.h"
+#include "bench_step.h"
 #include "autotune/tune_run.h"
 #include "controller/zq_library.h"
 #include "core/connection.h"
-#include "history/history_file.h"
 #include "history/test_history.h"
 #include "core/settings.h"
 #include "journal.h"
 #include "registry.h"
 #include "resources/app_ids.h"
 #include "resources/auto_tune_ids.h"
-#include "resources/panel_ids.h"
 #include "responder.h"
 #include "screenshot.h"
 #include "sim_config_file.h"
-#include "temp_files.h"
 
 namespace {
 
@@ -83,26 +81,13 @@ bool Ended(const std::string& status) { return status == "Done" || status.rfind(
 
 class AutoTuneTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder_ = FreshFolder("autotuneroot");
-        SetHistoryRoot(folder_);
-    }
-    void TearDown() override {
-        if (app.Alive()) {
-            Responder quiet;
-            quiet.Press(IDNO);
-            app.Close();
-        }
-        SetHistoryRoot("");
-        RemoveTree(folder_);
-    }
+    void TearDown() override { CloseAnswering(app); }
     void Start(const char* commandLine = "") {
         Responder startUp;  // nothing is expected at start-up; whatever comes is recorded and closed
         ASSERT_NE(app.Start(commandLine), nullptr);
         for (const DialogRecord& d : startUp.Records()) ADD_FAILURE() << "at start-up: " << d.caption << ": " << d.text;
         AppState& s = app.State();
-        ZqReset(s.ControllerHandle, 0);
-        ZqEnableAxis(s.ControllerHandle, static_cast<unsigned short>(s.Axis), 1);
+        BenchMotorOn(app);
         PumpMessages(150);
         s.Test.Distance = 100.0;
         s.Test.Trajectory = 0;
@@ -141,7 +126,7 @@ protected:
     }
 
     IsolatedRegistry registry;
-    std::string folder_;
+    ScratchHistory history{"autotuneroot"};
     LoopsmithApp app;
 };
 
@@ -344,9 +329,7 @@ TEST_F(AutoTuneTest, TheChosenStyleSurvivesARestartPerControllerAndAxis) {
         return checked;
     };
     auto restart = [this](const char* commandLine) {
-        Responder quiet;
-        quiet.Press(IDNO);
-        app.Close();
+        CloseAnswering(app);
         Start(commandLine);
     };
     const std::string axisKey = "Software\\Quelmont\\Draxwell\\Loopsmith\\Axis0:1";

@@ -12,6 +12,7 @@
 #include "analysis/test_metrics.h"
 #include "controller/zq_library.h"
 #include "app_fixture.h"
+#include "bench_step.h"
 #include "extras_recorder.h"
 #include "core/settings.h"
 #include "file_dialog_recorder.h"
@@ -43,30 +44,12 @@ std::vector<DialogRecord> MessageBoxes(const Responder& r) {
 
 class HistoryTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder_ = FreshFolder("historyroot");
-        SetHistoryRoot(folder_);
-        Start();
-    }
-    void TearDown() override {
-        if (app.Alive()) {
-            Responder quiet;
-            quiet.Press(IDNO);
-            app.Close();
-        }
-        SetHistoryRoot("");
-        RemoveTree(folder_);
-    }
+    void SetUp() override { Start(); }
+    void TearDown() override { CloseAnswering(app); }
     void Start() {
         ASSERT_NE(app.Start(""), nullptr);
         AppState& s = app.State();
-        ZqReset(s.ControllerHandle, 0);
-        // The panel's own On button (its id 205 is also the main window's Auto Tune command).
-        SendMessageA(GetDlgItem(app.Panel(), IDC_MOTOR_ON), BM_CLICK, 0, 0);
-        s.Test.RecordTime = 0.1;
-        s.Test.Delay = 0.0;
-        s.Test.Distance = 100.0;
-        s.Test.Sampling = 1;
+        ReadyBenchStepTest(app);
         s.Test.Trajectory = 1;
         s.PlotStyle = kPlotSingle;
     }
@@ -85,7 +68,7 @@ protected:
     std::string HistoryFile() { return HistoryFilePath(S().ControllerID, S().Axis); }
 
     IsolatedRegistry registry;
-    std::string folder_;
+    ScratchHistory history{"historyroot"};
     LoopsmithApp app;
 };
 
@@ -222,7 +205,7 @@ TEST_F(HistoryTest, ListOverlaysRestoreAndExport) {
     S().Gantry = 0;
 
     // Export: the save dialog, then the runs oldest first in the header's columns.
-    const std::string exported = folder_ + "\\export.csv";
+    const std::string exported = history.Folder() + "\\export.csv";
     {
         FileDialogRecorder dialogs;
         dialogs.Answer(exported);
@@ -259,7 +242,7 @@ TEST_F(HistoryTest, ListOverlaysRestoreAndExport) {
     // A failing export says so and leaves the existing file as it was.
     {
         FileDialogRecorder dialogs;
-        dialogs.Answer(folder_ + "\\no such folder\\export.csv");
+        dialogs.Answer(history.Folder() + "\\no such folder\\export.csv");
         Responder responder;
         responder.Press(IDOK);
         SendMessageA(GetDlgItem(window, IDC_HISTORY_EXPORT), BM_CLICK, 0, 0);
@@ -297,11 +280,7 @@ TEST_F(HistoryTest, RowsSurviveARestartAndDamagedLinesAreSkipped) {
     WriteAll(file, before + "garbage,1,2\r\n3,2026-01-01T00:00:00,0,1,test,1,2\r\n" +
                        "9,2026-01-01T00:00:00,0,3,test,,,,,,,,,,,,,,,,,,,\r\n" +
                        "1,2026-01-01T00:00:00,0,1,other,,,,,,,,,,,,,,,,,,,\r\n\x01\xff\r\n" + "cut at the end");
-    {
-        Responder quiet;
-        quiet.Press(IDNO);
-        app.Close();
-    }
+    CloseAnswering(app);
     Start();
     app.Command(IDM_HISTORY);
     ASSERT_NE(HistoryWindow(), nullptr);

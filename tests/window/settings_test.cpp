@@ -24,12 +24,6 @@ std::string AxisKey(int controller, int axis) {
     return kKey + "\\Axis" + std::to_string(controller) + ":" + std::to_string(axis);
 }
 
-void CloseAnswering(LoopsmithApp& app, int answer = IDNO) {
-    Responder r;
-    r.Press(answer);
-    app.Close();
-}
-
 // Moves to another axis the way the panel's Axis button does.
 void SwitchAxis(LoopsmithApp& app, int axis) {
     SaveAxisSettings(app.Main());

@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "app_fixture.h"
+#include "bench_step.h"
 #include "controller/zq_library.h"
 #include "core/connection.h"
 #include "core/record_time.h"
 #include "extras_recorder.h"
-#include "history/history_file.h"
 #include "libs/plotwin/plotwin.h"
 #include "registry.h"
 #include "resources/app_ids.h"
@@ -26,7 +26,6 @@
 #include "screenshot.h"
 #include "setup/test_setup.h"
 #include "steptest/step_run.h"
-#include "temp_files.h"
 
 namespace {
 
@@ -694,18 +693,11 @@ TEST_F(TestSetupSheet, AppliedPlotChoicesRelayTheMainWindowOut) {
 // "Response metrics" turns pane 0's metrics box and markers off and on; the
 // choice is a global setting, written at close and read at the next start.
 TEST_F(TestSetupSheet, ResponseMetricsBoxHidesAndRestoresBoxAndMarkersAndIsStored) {
-    const std::string history = FreshFolder("metricshistory");
-    SetHistoryRoot(history);  // the bench tests' history rows go to a scratch folder
+    ScratchHistory history("metricshistory");  // the bench tests' history rows go to a scratch folder
     auto benchTest = [&] {
-        AppState& s = S();
-        ZqReset(s.ControllerHandle, 0);
-        app.Command(IDC_MOTOR_ON);
-        s.Test.RecordTime = 0.1;
-        s.Test.Delay = 0.0;
-        s.Test.Distance = 100.0;
-        s.Test.Sampling = 1;
+        ReadyBenchStepTest(app);
         RunStepTest(app.Main(), 1);
-        ASSERT_EQ(s.TestDone, 1);
+        ASSERT_EQ(S().TestDone, 1);
     };
     // Clicks the box as a user does, then OK; returns whether it was checked before.
     auto clickMetrics = [&] {
@@ -770,8 +762,6 @@ TEST_F(TestSetupSheet, ResponseMetricsBoxHidesAndRestoresBoxAndMarkersAndIsStore
     }
     close();
     EXPECT_EQ(storedMetrics().bytes, (std::vector<unsigned char>{1}));
-    SetHistoryRoot("");
-    RemoveTree(history);
 }
 
 // ---------------------------------------------------------------- info
