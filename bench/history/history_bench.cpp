@@ -125,7 +125,11 @@ int main() {
     }
     HDC screen = GetDC(nullptr);
     HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, 1200, 800);
+    // A 32-bit DIB section, as the pane paints into.
+    BITMAPINFO bi = {};
+    bi.bmiHeader = {sizeof bi.bmiHeader, 1200, -800, 1, 32, BI_RGB};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(mem, bitmap);
     RECT area = {0, 0, 1200, 800};
     Report("pane 0 repaint 1200 x 800: test, markers and five overlays", 100, [&] {
