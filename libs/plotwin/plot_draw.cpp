@@ -93,6 +93,20 @@ bool HasLegendEntry(const OverlaySeries& o) { return !o.name.empty() && !o.y.emp
 
 }  // namespace
 
+std::vector<int> LegendRows(const std::vector<int>& widths, int room, int spacing) {
+    std::vector<int> rows;
+    int row = 0, used = 0;
+    for (int w : widths) {
+        if (used > 0 && used + spacing + w > room) {
+            ++row;
+            used = 0;
+        }
+        used += (used > 0 ? spacing : 0) + w;
+        rows.push_back(row);
+    }
+    return rows;
+}
+
 LineDrawing LineDrawingFor(bool decimate, bool thinSolidPen) {
     if (!decimate) return LineDrawing::EveryPoint;
     // Wide and dashed pens draw joins, caps and dashes along the path, so they
@@ -188,16 +202,31 @@ RECT DrawPlot(HDC dc, const RECT& area, const PlotPane& pane, const PlotDrawOpti
         xText[i] = FormatXNumber(xGrid.values[i], xr.hi - xr.lo);
         xTextWidth = std::max(xTextWidth, static_cast<int>(TextSize(dc, xText[i]).cx));
     }
-    bool legend = false;
+    // Legend entries: the pane's series, then the overlaid runs.
+    struct LegendEntry {
+        int series;   // or -1 for an overlaid run
+        int overlay;  // its index
+        const std::string* name;
+    };
+    std::vector<LegendEntry> entries;
     if (pane.look.legend) {
-        for (int s : kLegendOrder) legend = legend || HasLegendEntry(pane, s);
-        for (const OverlaySeries& o : pane.extras.overlays) legend = legend || HasLegendEntry(o);
+        for (int s : kLegendOrder)
+            if (HasLegendEntry(pane, s)) entries.push_back({s, -1, &pane.series[s].name});
+        for (int i = 0; i < kMaxOverlays; ++i)
+            if (HasLegendEntry(pane.extras.overlays[i])) entries.push_back({-1, i, &pane.extras.overlays[i].name});
     }
+    const bool legend = !entries.empty();
 
     RECT plot;
     plot.left = area.left + pad + (pane.yLabel.empty() ? 0 : th + pad) + yTextWidth + pad / 2 + tick;
-    plot.top = area.top + (legend ? th + pad + pad / 2 : std::max(pad, th / 2 + pad / 2));
     plot.right = area.right - std::max(pad + pad / 2, (xText.empty() ? 0 : static_cast<int>(TextSize(dc, xText.back()).cx) / 2) + pad);
+    // The legend flows into as many rows above the plot area as its width needs.
+    const int sample = Scaled(22, scale), gap = Scaled(5, scale), spacing = Scaled(14, scale);
+    std::vector<int> entryWidth;
+    for (const LegendEntry& e : entries) entryWidth.push_back(sample + gap + TextSize(dc, *e.name).cx);
+    const std::vector<int> entryRow = LegendRows(entryWidth, plot.right - plot.left, spacing);
+    const int legendRows = entryRow.empty() ? 0 : entryRow.back() + 1;
+    plot.top = area.top + (legend ? legendRows * th + pad + pad / 2 : std::max(pad, th / 2 + pad / 2));
     plot.bottom = area.bottom - pad / 2 - tick - th - (pane.xLabel.empty() ? 0 : th);
     if (plot.right - plot.left < 4 || plot.bottom - plot.top < 4) return plot;
     const int plotW = plot.right - plot.left, plotH = plot.bottom - plot.top;
@@ -280,39 +309,24 @@ RECT DrawPlot(HDC dc, const RECT& area, const PlotPane& pane, const PlotDrawOpti
         Text(dc, area.left + pad, (plot.top + plot.bottom) / 2, TA_CENTER | TA_TOP, pane.yLabel);
     }
 
-    // Legend: a row above the plot area, ending at its right edge.
-    if (legend) {
-        const int sample = Scaled(22, scale), gap = Scaled(5, scale), spacing = Scaled(14, scale);
+    // Legend: rows above the plot area, each ending at its right edge.
+    for (int row = 0; row < legendRows; ++row) {
         int total = 0;
-        for (int s : kLegendOrder) {
-            if (HasLegendEntry(pane, s)) total += (total ? spacing : 0) + sample + gap + TextSize(dc, pane.series[s].name).cx;
-        }
-        for (const OverlaySeries& o : pane.extras.overlays) {
-            if (HasLegendEntry(o)) total += (total ? spacing : 0) + sample + gap + TextSize(dc, o.name).cx;
-        }
+        for (size_t k = 0; k < entries.size(); ++k)
+            if (entryRow[k] == row) total += (total ? spacing : 0) + entryWidth[k];
         int x = std::max(static_cast<int>(plot.left), static_cast<int>(plot.right) - total);
-        int yText = plot.top - pad / 2 - th, yLine = yText + th / 2;
-        for (int s : kLegendOrder) {
-            if (!HasLegendEntry(pane, s)) continue;
+        int yText = plot.top - pad / 2 - (legendRows - row) * th, yLine = yText + th / 2;
+        for (size_t k = 0; k < entries.size(); ++k) {
+            if (entryRow[k] != row) continue;
+            const LegendEntry& e = entries[k];
             {
-                GdiObject pen(dc, MakeSeriesPen(pane, s, scale));
+                // Overlaid runs are drawn with their own one-pixel pen.
+                GdiObject pen(dc, e.series >= 0 ? MakeSeriesPen(pane, e.series, scale)
+                                                : CreatePen(PS_SOLID, Scaled(1, scale), OverlayColor(e.overlay)));
                 Line(dc, x, yLine, x + sample, yLine);
             }
-            x += sample + gap;
-            Text(dc, x, yText, TA_LEFT | TA_TOP, pane.series[s].name);
-            x += TextSize(dc, pane.series[s].name).cx + spacing;
-        }
-        // Overlaid runs after the pane's own series.
-        for (int i = 0; i < kMaxOverlays; ++i) {
-            const OverlaySeries& o = pane.extras.overlays[i];
-            if (!HasLegendEntry(o)) continue;
-            {
-                GdiObject pen(dc, CreatePen(PS_SOLID, Scaled(1, scale), OverlayColor(i)));
-                Line(dc, x, yLine, x + sample, yLine);
-            }
-            x += sample + gap;
-            Text(dc, x, yText, TA_LEFT | TA_TOP, o.name);
-            x += TextSize(dc, o.name).cx + spacing;
+            Text(dc, x + sample + gap, yText, TA_LEFT | TA_TOP, *e.name);
+            x += entryWidth[k] + spacing;
         }
     }
     return plot;

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <vector>
 
 struct PlotPane;
 
@@ -15,6 +16,11 @@ struct PlotDrawOptions {
 // Draws the plot to fill area (logical units equal to device pixels) and
 // returns the plot area: the framed rectangle that the series are drawn in.
 RECT DrawPlot(HDC dc, const RECT& area, const PlotPane& pane, const PlotDrawOptions& options = {});
+
+// The legend's row (0, 1, ...) for each entry of the given widths, in order:
+// a row holds entries with spacing between them up to room, and an entry
+// wider than room has a row of its own.
+std::vector<int> LegendRows(const std::vector<int>& widths, int room, int spacing);
 
 // How the points of a series become lines. All three draw the same pixels
 // where they apply; the reductions exist for speed.

@@ -168,25 +168,21 @@ void DrawMarkers(HDC dc, const RECT& plot, const PlotPane& pane, double scale) {
 void DrawMetricsBox(HDC dc, const RECT& plot, const PlotPane& pane, double scale) {
     const std::string& text = pane.extras.metricsText;
     if (text.empty()) return;
-    std::vector<std::string> lines;
-    for (size_t at = 0; at <= text.size();) {
-        size_t nl = text.find('\n', at);
-        if (nl == std::string::npos) nl = text.size();
-        lines.push_back(text.substr(at, nl - at));
-        at = nl + 1;
-    }
     TEXTMETRICA tm = {};
     GetTextMetricsA(dc, &tm);
     const int pad = Scaled(4, scale), th = tm.tmHeight;
-    int width = 0;
-    for (const std::string& l : lines) {
+    auto measure = [dc](const std::string& l) {
         SIZE size = {0, 0};
         GetTextExtentPoint32A(dc, l.c_str(), static_cast<int>(l.size()), &size);
-        width = std::max(width, static_cast<int>(size.cx));
-    }
+        return static_cast<int>(size.cx);
+    };
+    // Broken into more lines where the plot is too narrow for them.
+    const std::vector<std::string> lines = MetricsLines(text, (plot.right - plot.left) - 4 * pad - 2, measure);
+    int width = 0;
+    for (const std::string& l : lines) width = std::max(width, measure(l));
     RECT box = {plot.left + pad, plot.top + pad, plot.left + pad + width + 2 * pad,
                 plot.top + pad + static_cast<LONG>(lines.size()) * th + pad};
-    // A box wider than the plot is cut at its right edge rather than drawn outside.
+    // A field wider than the plot is cut at its right edge rather than drawn outside.
     int saved = SaveDC(dc);
     IntersectClipRect(dc, plot.left + 1, plot.top + 1, plot.right - 1, plot.bottom - 1);
     {

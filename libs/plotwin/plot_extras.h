@@ -38,3 +38,35 @@ COLORREF OverlayColor(int overlay);
 void DrawOverlays(HDC dc, const RECT& plot, const PlotPane& pane, double scale, bool decimate);
 void DrawMarkers(HDC dc, const RECT& plot, const PlotPane& pane, double scale);
 void DrawMetricsBox(HDC dc, const RECT& plot, const PlotPane& pane, double scale);
+
+// The metrics box's lines: the text's lines, each broken where it is wider
+// than room at the double spaces between its fields, fields kept whole.
+// width measures a string.
+template <class Width>
+std::vector<std::string> MetricsLines(const std::string& text, int room, Width width) {
+    std::vector<std::string> lines;
+    for (size_t at = 0; at <= text.size();) {
+        size_t nl = text.find('\n', at);
+        if (nl == std::string::npos) nl = text.size();
+        const std::string line = text.substr(at, nl - at);
+        at = nl + 1;
+        std::string current;
+        for (size_t f = 0; f <= line.size();) {
+            size_t sep = line.find("  ", f);
+            if (sep == std::string::npos) sep = line.size();
+            std::string field = line.substr(f, sep - f);
+            f = sep + 2;
+            while (!field.empty() && field.front() == ' ') field.erase(field.begin());
+            if (field.empty() && f <= line.size()) continue;  // more spaces between fields
+            const std::string joined = current.empty() ? field : current + "  " + field;
+            if (!current.empty() && width(joined) > room) {
+                lines.push_back(current);
+                current = field;
+            } else {
+                current = joined;
+            }
+        }
+        lines.push_back(current);
+    }
+    return lines;
+}

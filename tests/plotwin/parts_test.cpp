@@ -4,8 +4,11 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
 #include <vector>
 
+#include "libs/plotwin/plot_draw.h"
+#include "libs/plotwin/plot_extras.h"
 #include "libs/plotwin/plot_format.h"
 #include "libs/plotwin/plot_mapping.h"
 #include "libs/plotwin/plot_pane.h"
@@ -160,6 +163,46 @@ TEST(Mapping, SeriesPointsSpanTheAxisAndNonFiniteValuesSplitRuns) {
     EXPECT_EQ(points[2].x, 130);
     EXPECT_EQ(points[4].x, 160);
     EXPECT_EQ(points[4].y, 40);
+}
+
+// A legend too wide for its row continues in the next; an entry wider than
+// the room still gets a row.
+TEST(Legend, EntriesFlowIntoRows) {
+    struct Case {
+        std::vector<int> widths;
+        int room;
+        std::vector<int> rows;
+    } cases[] = {
+        {{}, 100, {}},
+        {{30, 30, 30}, 110, {0, 0, 0}},        // 30 + 10 + 30 + 10 + 30 = 110 fits exactly
+        {{30, 30, 30}, 109, {0, 0, 1}},
+        {{50, 50, 50, 50}, 110, {0, 0, 1, 1}},
+        {{200, 20, 20}, 100, {0, 1, 1}},       // the first entry is wider than the room
+        {{20, 200, 20}, 100, {0, 1, 2}},
+        {{40, 40}, 0, {0, 1}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(LegendRows(c.widths, c.room, 10), c.rows) << c.room;
+}
+
+// The metrics box breaks a line too wide for the plot between its fields.
+TEST(MetricsBox, LinesBreakBetweenFields) {
+    auto width = [](const std::string& s) { return static_cast<int>(s.size()); };  // one unit a character
+    const std::string text = "Rise 20.1 ms  Overshoot 30.9 %  Settling 178 ms";
+    struct Case {
+        int room;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {100, {text}},
+        {47, {text}},  // exactly as wide as the room
+        {46, {"Rise 20.1 ms  Overshoot 30.9 %", "Settling 178 ms"}},
+        {20, {"Rise 20.1 ms", "Overshoot 30.9 %", "Settling 178 ms"}},
+        {5, {"Rise 20.1 ms", "Overshoot 30.9 %", "Settling 178 ms"}},  // a field is never cut
+    };
+    for (const Case& c : cases) EXPECT_EQ(MetricsLines(text, c.room, width), c.lines) << c.room;
+    // Lines of their own stay apart; empty text is one empty line; runs of spaces part fields once.
+    EXPECT_EQ(MetricsLines("a  b\nc", 100, width), (std::vector<std::string>{"a  b", "c"}));
+    EXPECT_EQ(MetricsLines("", 100, width), (std::vector<std::string>{""}));
+    EXPECT_EQ(MetricsLines("a     b", 3, width), (std::vector<std::string>{"a", "b"}));
 }
 
 TEST(StoredSettings, RoundTripAndRejectedValues) {

@@ -170,7 +170,15 @@ TEST_F(HistoryTest, ListOverlaysRestoreAndExport) {
     EXPECT_EQ(SendMessageA(S().PlotPanes[0], PWM_GETOVERLAYCOUNT, 0, 0), 2);
     Select({0, 1, 2});
     EXPECT_EQ(SendMessageA(S().PlotPanes[0], PWM_GETOVERLAYCOUNT, 0, 0), 3);
-    EXPECT_FALSE(SaveWindowScreenshot(app.Main(), "history_overlay_three_runs").empty());
+    {
+        // The main window with its overlaid pane, the history window set beside it for the picture.
+        RECT history, main;
+        GetWindowRect(window, &history);
+        GetWindowRect(app.Main(), &main);
+        SetWindowPos(window, nullptr, main.right + 10, main.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        EXPECT_FALSE(SaveWindowScreenshot(app.Main(), "history_overlay_three_runs").empty());
+        SetWindowPos(window, nullptr, history.left, history.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     EXPECT_FALSE(SaveWindowScreenshot(window, "history_window").empty());
     // Unchecking the box takes the overlays away.
     SendMessageA(GetDlgItem(window, IDC_HISTORY_OVERLAY), BM_CLICK, 0, 0);
