@@ -265,6 +265,7 @@ RECT DrawPlot(HDC dc, const RECT& area, const PlotPane& pane, const PlotDrawOpti
     {
         int saved = SaveDC(dc);
         IntersectClipRect(dc, plot.left, plot.top, plot.right, plot.bottom);
+        DrawSettlingBand(dc, plot, pane, scale);
         DrawOverlays(dc, plot, pane, scale, options.decimate);
         for (int s : kDrawOrder) {
             if (pane.series[s].y.empty()) continue;

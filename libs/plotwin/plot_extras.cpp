@@ -126,20 +126,24 @@ void DrawOverlays(HDC dc, const RECT& plot, const PlotPane& pane, double scale, 
     }
 }
 
-void DrawMarkers(HDC dc, const RECT& plot, const PlotPane& pane, double scale) {
+void DrawSettlingBand(HDC dc, const RECT& plot, const PlotPane& pane, double scale) {
     if (!pane.extras.markers) return;
     const double* m = pane.extras.marker;
     Maps map = MapsOf(plot, pane);
     // The 2 % band: two light lines across the plot.
-    {
-        Pen pen(dc, CreatePen(PS_SOLID, Scaled(1, scale), kBandColor));
-        for (double v : {m[kMarkBandLow], m[kMarkBandHigh]}) {
-            if (!std::isfinite(v)) continue;
-            int y = map.y(v);
-            MoveToEx(dc, plot.left, y, nullptr);
-            LineTo(dc, plot.right, y);
-        }
+    Pen pen(dc, CreatePen(PS_SOLID, Scaled(1, scale), kBandColor));
+    for (double v : {m[kMarkBandLow], m[kMarkBandHigh]}) {
+        if (!std::isfinite(v)) continue;
+        int y = map.y(v);
+        MoveToEx(dc, plot.left, y, nullptr);
+        LineTo(dc, plot.right, y);
     }
+}
+
+void DrawMarkers(HDC dc, const RECT& plot, const PlotPane& pane, double scale) {
+    if (!pane.extras.markers) return;
+    const double* m = pane.extras.marker;
+    Maps map = MapsOf(plot, pane);
     // The settling time: a vertical dashed line.
     if (std::isfinite(m[kMarkSettlingX])) {
         Pen pen(dc, DashedPen(kSettlingColor, scale));

@@ -33,9 +33,13 @@ int OverlayCount(const PlotExtras& extras);
 // Muted colour of overlay i, thin line.
 COLORREF OverlayColor(int overlay);
 
-// Drawing into the plot area (clipped by the caller): overlays lie under the
-// pane's series, markers over them, the box over everything.
+// Drawing into the plot area (clipped by the caller): the settling band and the
+// overlays lie under the pane's series, the other markers over them, the box
+// over everything.
 void DrawOverlays(HDC dc, const RECT& plot, const PlotPane& pane, double scale, bool decimate);
+// The band lies under the curves like the grid, so that a curve settled on
+// its edge stays visible.
+void DrawSettlingBand(HDC dc, const RECT& plot, const PlotPane& pane, double scale);
 void DrawMarkers(HDC dc, const RECT& plot, const PlotPane& pane, double scale);
 void DrawMetricsBox(HDC dc, const RECT& plot, const PlotPane& pane, double scale);
 

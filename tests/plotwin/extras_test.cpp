@@ -66,6 +66,25 @@ std::vector<double> Response(double zeta, double wn, size_t n) {
     return y;
 }
 
+// A curve settled on an edge of the band stays visible: the band lies under the curves.
+TEST(PlotExtras, CurveOnTheBandEdgeStaysVisible) {
+    Pane p;
+    const std::vector<double> settled(500, 102);
+    SetLimit(p.pane, PWM_SETXMIN, 0);
+    SetLimit(p.pane, PWM_SETXMAX, 499);
+    SetLimit(p.pane, PWM_SETYMIN, 0);
+    SetLimit(p.pane, PWM_SETYMAX, 200);
+    SendMessageA(p.pane, PWM_SETDATA, MAKEWPARAM(kSeriesActual, settled.size()), Ptr(settled.data()));
+    const COLORREF actual = RGB(0, 82, 204);
+    const size_t alone = CountPrinted(p.pane, actual);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double band[kMarkerCount] = {nan, nan, nan, nan, nan, nan, nan, 98, 102};
+    SendMessageA(p.pane, PWM_SETMARKERS, kMarkerCount, Ptr(band));
+    EXPECT_GT(alone, 600u);
+    EXPECT_EQ(CountPrinted(p.pane, actual), alone);
+    EXPECT_GT(CountPrinted(p.pane, kBand), 600u);  // the low edge, and the high one where the curve leaves it
+}
+
 TEST(PlotExtras, MetricsBoxMarkersAndOverlays) {
     Pane p;
     std::vector<double> actual = Response(0.35, 60, 500), slower = Response(0.6, 35, 300), faster = Response(0.2, 90, 800);
