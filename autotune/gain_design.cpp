@@ -96,19 +96,25 @@ LoopGains PlaceSampledGains(const ModelAxis& axis, double omega, double zeta, do
     };
     if (zeta < 1) {
         add(std::exp(C(-zeta * omega, omega * std::sqrt(1 - zeta * zeta)) * t), true);
+        add(std::exp(-alpha * omega * t), false);
     } else {
-        double root = std::sqrt(zeta * zeta - 1);
-        add(std::exp(-omega * (zeta - root) * t), false);
-        add(std::exp(-omega * (zeta + root) * t), false);
+        // Real poles that coincide give the same equation twice: each is
+        // kept at least 1 % beyond the slower one, which the step does not
+        // tell apart from a double pole.
+        const double root = std::sqrt(zeta * zeta - 1);
+        double rates[3] = {omega * (zeta - root), omega * (zeta + root), alpha * omega};
+        std::sort(rates, rates + 3);
+        for (int i = 1; i < 3; ++i) rates[i] = std::max(rates[i], 1.01 * rates[i - 1]);
+        // The two slowest first: without D only those are placed.
+        for (double rate : rates) add(std::exp(-rate * t), false);
     }
-    add(std::exp(-alpha * omega * t), false);
     double pair[3][4];
     std::copy(&rows[0][0], &rows[0][0] + 12, &pair[0][0]);
     LoopGains lg;
     if (!SolveRows(rows, 3, &lg.kp, &lg.ki, &lg.kd)) return none;
     if (lg.kd < 0) {
         // Viscous damping beyond what the slow poles ask for: without D, as
-        // the continuous placement does, the dominant pair alone is placed.
+        // the continuous placement does, the two slowest poles alone are placed.
         for (auto& row : pair) row[2] = row[3];
         lg.kd = 0;
         if (!SolveRows(pair, 2, &lg.kp, &lg.ki, nullptr)) return none;
