@@ -29,6 +29,12 @@ PlantStep Discretise(double viscous, double t) {
     return {std::exp(z), t * Phi1(z), t * Phi1(z), t * t * Phi2(z)};
 }
 
+// Position per unit of output held over a period, as a transfer function in z
+// (without the delay): g (K / (z - 1) + H G / ((z - 1)(z - E))).
+std::complex<double> HeldPlant(const PlantStep& ps, double gain, std::complex<double> z) {
+    return gain * ps.K / (z - 1.0) + gain * ps.H * ps.G / ((z - 1.0) * (z - ps.E));
+}
+
 // Solves n (2 or 3) rows of [a b c | r] for the first n unknowns by Gaussian
 // elimination with partial pivoting; the right side is column n.
 bool SolveRows(double (*rows)[4], int n, double* x0, double* x1, double* x2) {
@@ -83,7 +89,7 @@ LoopGains PlaceSampledGains(const ModelAxis& axis, double omega, double zeta, do
     double rows[3][4];
     int n = 0;
     auto add = [&](C z, bool complex) {
-        C plant = (g * ps.K / (z - 1.0) + g * ps.H * ps.G / ((z - 1.0) * (z - ps.E))) * std::pow(z, -d);
+        C plant = HeldPlant(ps, g, z) * std::pow(z, -d);
         C r = -1.0 / plant;
         C cd = (1.0 - std::pow(z, -m)) / (m * t);
         C ci = t / (1.0 - 1.0 / z);
@@ -191,7 +197,7 @@ double PhaseMargin(const ModelAxis& axis, const LoopGains& gains) {
         C z = std::polar(1.0, w * t);
         C zi = 1.0 / z;
         C ctrl = gains.kp + gains.kd * (1.0 - std::polar(1.0, -m * w * t)) / (m * t) + gains.ki * t / (1.0 - zi);
-        C plant = g * ps.K / (z - 1.0) + g * ps.H * ps.G / ((z - 1.0) * (z - ps.E));
+        C plant = HeldPlant(ps, g, z);
         return ctrl * plant * std::polar(1.0, -d * w * t);
     };
     double margin = 180;

@@ -544,24 +544,36 @@ TEST(AutoTuneDesign, TakesTheBestOfTheDerivativePeriods) {
     EXPECT_LT(chosen.predicted.settling, 0.5 * atServo.predicted.settling);
 }
 
+// An identified axis with friction, its integrator limited as Auto Tune
+// limits it (three times the friction).
+ModelAxis FrictionAxis(double gain, double viscous, double coulomb, double resolution, double period, double limit) {
+    ModelAxis a;
+    a.plant.ok = true;
+    a.plant.gain = gain;
+    a.plant.viscous = viscous;
+    a.plant.coulomb = coulomb;
+    a.plant.resolution = resolution;
+    a.period = period;
+    a.outputLimit = limit;
+    a.integrationLimit = 3 * coulomb / gain;
+    return a;
+}
+
+// The Medium design for a step, free to sample D over up to 8 servo periods.
+Design DesignWithDerivativePeriods(const ModelAxis& axis, const std::vector<double>& step) {
+    DesignLimits free;
+    free.maxDerivativeTicks = 8;
+    return DesignGains(axis, TuneStyle::Medium, step, step.size(), free);
+}
+
 // A slow servo rate (2 ms) on a light axis: the continuous placement's
 // fastest clean step settles in 30 ms on this model; placed in the sampled
 // loop, the same shapes reach a faster one within the style.
 TEST(AutoTuneDesign, SlowServoRateGainsFromTheSampledPlacement) {
-    ModelAxis axis;
-    axis.plant.ok = true;
-    axis.plant.gain = 7.729e4;
-    axis.plant.viscous = 5.65;
-    axis.plant.coulomb = 1.157e4;
-    axis.plant.resolution = 0.0147;
-    axis.period = 0.002;
-    axis.outputLimit = 16.4;
-    axis.integrationLimit = 3 * axis.plant.coulomb / axis.plant.gain;
+    const ModelAxis axis = FrictionAxis(7.729e4, 5.65, 1.157e4, 0.0147, 0.002, 16.4);
     const size_t ticks = 401;
     std::vector<double> step = StepCommand(100, ticks);
-    DesignLimits free;
-    free.maxDerivativeTicks = 8;
-    Design d = DesignGains(axis, TuneStyle::Medium, step, ticks, free);
+    Design d = DesignWithDerivativePeriods(axis, step);
     ASSERT_TRUE(d.ok) << d.reason;
     EXPECT_LT(d.predicted.settling, 0.030 - 1e-9);
     EXPECT_LE(d.predicted.overshoot, StyleOvershoot(TuneStyle::Medium));
@@ -576,20 +588,10 @@ TEST(AutoTuneDesign, SlowServoRateGainsFromTheSampledPlacement) {
 // fifth lower it overshoots by a count more and settles in over 30 ms. The
 // design taken settles nearly as predicted with the friction off either way.
 TEST(AutoTuneDesign, HoldsWithTheFrictionAFifthOff) {
-    ModelAxis axis;
-    axis.plant.ok = true;
-    axis.plant.gain = 2.432e5;
-    axis.plant.viscous = 63.5;
-    axis.plant.coulomb = 6.887e4;
-    axis.plant.resolution = 1;
-    axis.period = 0.0005;
-    axis.outputLimit = 5;
-    axis.integrationLimit = 3 * axis.plant.coulomb / axis.plant.gain;
+    const ModelAxis axis = FrictionAxis(2.432e5, 63.5, 6.887e4, 1, 0.0005, 5);
     const size_t ticks = 1601;
     std::vector<double> step = StepCommand(100, ticks);
-    DesignLimits free;
-    free.maxDerivativeTicks = 8;
-    Design d = DesignGains(axis, TuneStyle::Medium, step, ticks, free);
+    Design d = DesignWithDerivativePeriods(axis, step);
     ASSERT_TRUE(d.ok) << d.reason;
     for (double f : {0.8, 1.2}) {
         SCOPED_TRACE(f);
