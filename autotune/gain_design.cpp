@@ -29,6 +29,33 @@ PlantStep Discretise(double viscous, double t) {
     return {std::exp(z), t * Phi1(z), t * Phi1(z), t * t * Phi2(z)};
 }
 
+// Position per unit of output held over a period, as a transfer function in z
+// (without the delay): g (K / (z - 1) + H G / ((z - 1)(z - E))).
+std::complex<double> HeldPlant(const PlantStep& ps, double gain, std::complex<double> z) {
+    return gain * ps.K / (z - 1.0) + gain * ps.H * ps.G / ((z - 1.0) * (z - ps.E));
+}
+
+// Solves n (2 or 3) rows of [a b c | r] for the first n unknowns by Gaussian
+// elimination with partial pivoting; the right side is column n.
+bool SolveRows(double (*rows)[4], int n, double* x0, double* x1, double* x2) {
+    for (int c = 0; c < n; ++c) {
+        int pivot = c;
+        for (int r = c + 1; r < n; ++r)
+            if (std::fabs(rows[r][c]) > std::fabs(rows[pivot][c])) pivot = r;
+        if (!(std::fabs(rows[pivot][c]) > 0)) return false;
+        if (pivot != c)
+            for (int k = 0; k <= n; ++k) std::swap(rows[c][k], rows[pivot][k]);
+        for (int r = 0; r < n; ++r) {
+            if (r == c) continue;
+            double f = rows[r][c] / rows[c][c];
+            for (int k = c; k <= n; ++k) rows[r][k] -= f * rows[c][k];
+        }
+    }
+    double* out[3] = {x0, x1, x2};
+    for (int c = 0; c < n; ++c) *out[c] = rows[c][n] / rows[c][c];
+    return true;
+}
+
 }  // namespace
 
 double StyleOvershoot(TuneStyle style) {
@@ -46,6 +73,60 @@ LoopGains PlaceGains(double gain, double viscous, double omega, double zeta, dou
     g.kd = std::max(0.0, ((alpha + 2 * zeta) * omega - viscous) / gain);
     g.ki = alpha * omega * omega * omega / gain;
     return g;
+}
+
+LoopGains PlaceSampledGains(const ModelAxis& axis, double omega, double zeta, double alpha) {
+    using C = std::complex<double>;
+    LoopGains none;
+    const double t = axis.period, g = axis.plant.gain;
+    if (!(g > 0) || !(t > 0) || !(omega > 0) || !(zeta > 0) || !(alpha > 0)) return none;
+    const PlantStep ps = Discretise(axis.plant.viscous, t);
+    const int m = std::max(1, axis.derivativeTicks);
+    const int d = std::max(0, axis.plant.delay);
+    // A pole z of the closed loop makes 1 + C(z) P(z) = 0, which is linear in
+    // the gains: kp + kd (1 - z^-m) / (m T) + ki T / (1 - z^-1) = -1 / P(z).
+    // A complex pole gives two real equations, a real one gives one.
+    double rows[3][4];
+    int n = 0;
+    auto add = [&](C z, bool complex) {
+        C plant = HeldPlant(ps, g, z) * std::pow(z, -d);
+        C r = -1.0 / plant;
+        C cd = (1.0 - std::pow(z, -m)) / (m * t);
+        C ci = t / (1.0 - 1.0 / z);
+        rows[n][0] = 1, rows[n][1] = ci.real(), rows[n][2] = cd.real(), rows[n][3] = r.real();
+        ++n;
+        if (complex) {
+            rows[n][0] = 0, rows[n][1] = ci.imag(), rows[n][2] = cd.imag(), rows[n][3] = r.imag();
+            ++n;
+        }
+    };
+    if (zeta < 1) {
+        add(std::exp(C(-zeta * omega, omega * std::sqrt(1 - zeta * zeta)) * t), true);
+        add(std::exp(-alpha * omega * t), false);
+    } else {
+        // Real poles that coincide give the same equation twice: each is
+        // kept at least 1 % beyond the slower one, which the step does not
+        // tell apart from a double pole.
+        const double root = std::sqrt(zeta * zeta - 1);
+        double rates[3] = {omega * (zeta - root), omega * (zeta + root), alpha * omega};
+        std::sort(rates, rates + 3);
+        for (int i = 1; i < 3; ++i) rates[i] = std::max(rates[i], 1.01 * rates[i - 1]);
+        // The two slowest first: without D only those are placed.
+        for (double rate : rates) add(std::exp(-rate * t), false);
+    }
+    double pair[3][4];
+    std::copy(&rows[0][0], &rows[0][0] + 12, &pair[0][0]);
+    LoopGains lg;
+    if (!SolveRows(rows, 3, &lg.kp, &lg.ki, &lg.kd)) return none;
+    if (lg.kd < 0) {
+        // Viscous damping beyond what the slow poles ask for: without D, as
+        // the continuous placement does, the two slowest poles alone are placed.
+        for (auto& row : pair) row[2] = row[3];
+        lg.kd = 0;
+        if (!SolveRows(pair, 2, &lg.kp, &lg.ki, nullptr)) return none;
+    }
+    if (!(lg.kp > 0) || !(lg.ki >= 0) || !std::isfinite(lg.kp + lg.ki + lg.kd)) return none;
+    return lg;
 }
 
 ModelResponse SimulateModel(const ModelAxis& axis, const LoopGains& gains, const std::vector<double>& command,
@@ -116,7 +197,7 @@ double PhaseMargin(const ModelAxis& axis, const LoopGains& gains) {
         C z = std::polar(1.0, w * t);
         C zi = 1.0 / z;
         C ctrl = gains.kp + gains.kd * (1.0 - std::polar(1.0, -m * w * t)) / (m * t) + gains.ki * t / (1.0 - zi);
-        C plant = g * ps.K / (z - 1.0) + g * ps.H * ps.G / ((z - 1.0) * (z - ps.E));
+        C plant = HeldPlant(ps, g, z);
         return ctrl * plant * std::polar(1.0, -d * w * t);
     };
     double margin = 180;
@@ -245,10 +326,22 @@ Design DesignAtDerivativePeriod(const ModelAxis& axis, TuneStyle style, const st
     const double wLow = 2.0;
     const double stepFactor = 1.1;
     bool anyMargin = false, anyNoise = false;
+    // Each shape is placed twice: in continuous time, and exactly in the
+    // sampled loop. At a slow servo rate the hold, the delay and a derivative
+    // taken over several periods move the continuous placement's poles
+    // towards less damping, so its fastest clean step lies at a lower
+    // bandwidth; the sampled placement keeps its poles where they are put.
+    Design placedSampled;
+    for (int sampled = 0; sampled < 2; ++sampled)
     for (double zeta : zetas)
         for (double alpha : alphas) {
+            Design& into = sampled ? placedSampled : best;
+            auto place = [&](double w) {
+                return sampled ? PlaceSampledGains(axis, w, zeta, alpha) : PlaceGains(g, b, w, zeta, alpha);
+            };
             auto allowed = [&](double w, double* pm) {
-                LoopGains lg = PlaceGains(g, b, w, zeta, alpha);
+                LoopGains lg = place(w);
+                if (!(lg.kp > 0)) return 0;
                 if (DerivativeNoise(axis, lg) > limits.maxNoiseShare * axis.outputLimit) return 0;
                 *pm = PhaseMargin(axis, lg);
                 return *pm >= limits.minPhaseMargin ? 2 : 1;
@@ -272,7 +365,8 @@ Design DesignAtDerivativePeriod(const ModelAxis& axis, TuneStyle style, const st
             int worse = 0;
             double shapeBest = -1;
             for (double w = lo; w >= wLow; w /= stepFactor) {
-                LoopGains lg = PlaceGains(g, b, w, zeta, alpha);
+                LoopGains lg = place(w);
+                if (!(lg.kp > 0)) continue;
                 double margin = PhaseMargin(axis, lg);
                 if (margin < limits.minPhaseMargin) continue;
                 ModelResponse r = SimulateModel(axis, lg, command, ticks);
@@ -281,20 +375,20 @@ Design DesignAtDerivativePeriod(const ModelAxis& axis, TuneStyle style, const st
                 bool fits = f.Settled() && f.overshoot <= target;
                 if (fits) {
                     bool better;
-                    if (!best.ok) better = true;
+                    if (!into.ok) better = true;
                     else if (style == TuneStyle::Stiff)
-                        better = lg.kp > best.gains.kp * 1.0001 ||
-                                 (lg.kp > best.gains.kp * 0.9999 && f.settling < best.predicted.settling);
+                        better = lg.kp > into.gains.kp * 1.0001 ||
+                                 (lg.kp > into.gains.kp * 0.9999 && f.settling < into.predicted.settling);
                     else
-                        better = f.settling < best.predicted.settling - 1e-9;
+                        better = f.settling < into.predicted.settling - 1e-9;
                     if (better) {
-                        best.ok = true;
-                        best.gains = lg;
-                        best.omega = w;
-                        best.zeta = zeta;
-                        best.alpha = alpha;
-                        best.phaseMargin = margin;
-                        best.predicted = f;
+                        into.ok = true;
+                        into.gains = lg;
+                        into.omega = w;
+                        into.zeta = zeta;
+                        into.alpha = alpha;
+                        into.phaseMargin = margin;
+                        into.predicted = f;
                     }
                     // Stiffness only falls from here; settling rarely improves for long.
                     if (style == TuneStyle::Stiff) break;
@@ -309,6 +403,38 @@ Design DesignAtDerivativePeriod(const ModelAxis& axis, TuneStyle style, const st
                 }
             }
         }
+    // The sampled placement's fastest steps can sit on an edge the continuous
+    // one keeps away from: a little more friction than identified and the
+    // step leaves the band once more and settles far later. Friction is what
+    // the identification knows least well, so the sampled design is taken
+    // where it settles sooner and, with the friction a fifth off either way,
+    // no later than the continuous one.
+    if (placedSampled.ok) {
+        bool take = !best.ok;
+        if (!take && style == TuneStyle::Stiff) {
+            take = placedSampled.gains.kp > best.gains.kp * 1.0001;
+        } else if (!take) {
+            auto latest = [&](const Design& d) {
+                double worst = d.predicted.settling;
+                for (double f : {0.8, 1.2}) {
+                    ModelAxis off = axis;
+                    off.plant.coulomb *= f;
+                    ModelResponse r = SimulateModel(off, d.gains, command, ticks);
+                    StepFigures sf = MeasureStep(r.actual.data(), r.optimal.data(), r.actual.size(), axis.period);
+                    worst = std::max(worst, sf.Settled() ? sf.settling : static_cast<double>(ticks) * axis.period);
+                }
+                return worst;
+            };
+            take = placedSampled.predicted.settling < best.predicted.settling - 1e-9 &&
+                   latest(placedSampled) <= latest(best) + 1e-9;
+            best.simulations += 4;
+        }
+        if (take) {
+            placedSampled.simulations = best.simulations;
+            placedSampled.derivativeTicks = best.derivativeTicks;
+            best = placedSampled;
+        }
+    }
     if (!best.ok) {
         if (!anyNoise) best.reason = "even slow gains would make the encoder noise through D too large";
         else if (!anyMargin) best.reason = "no gains keep a phase margin of 45 degrees";

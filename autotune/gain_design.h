@@ -34,6 +34,13 @@ struct ModelAxis {
 // gain / (s (s + viscous)): the exact continuous placement.
 LoopGains PlaceGains(double gain, double viscous, double omega, double zeta, double alpha);
 
+// The same poles mapped to z = exp(s T) and placed in the sampled loop the
+// controller runs (output held over a period, the axis's delay, the
+// derivative over its sample period): the placement that stays exact where
+// the loop's bandwidth is not small against the servo rate. All zero when no
+// gains with kp > 0, ki >= 0 and kd >= 0 place those poles.
+LoopGains PlaceSampledGains(const ModelAxis& axis, double omega, double zeta, double alpha);
+
 // Response of the model to a commanded position per servo period (the last
 // value holds after the end), starting at rest at 0, for ticks periods.
 struct ModelResponse {
