@@ -66,8 +66,12 @@ void ExpectGains(const AppState& s, const Gains& want, const char* where) {
     EXPECT_DOUBLE_EQ(now.p, want.p) << where;
     EXPECT_DOUBLE_EQ(now.i, want.i) << where;
     EXPECT_DOUBLE_EQ(now.d, want.d) << where;
-    if (want.integrationLimit >= 0) EXPECT_DOUBLE_EQ(now.integrationLimit, want.integrationLimit) << where;
-    if (want.derivativePeriod >= 0) EXPECT_DOUBLE_EQ(now.derivativePeriod, want.derivativePeriod) << where;
+    if (want.integrationLimit >= 0) {
+        EXPECT_DOUBLE_EQ(now.integrationLimit, want.integrationLimit) << where;
+    }
+    if (want.derivativePeriod >= 0) {
+        EXPECT_DOUBLE_EQ(now.derivativePeriod, want.derivativePeriod) << where;
+    }
 }
 
 // What the dialog showed once its run ended.
