@@ -16,19 +16,9 @@
 #include "core/app_state.h"
 #include "plot/plot_display.h"
 #include "steptest/step_run.h"
+#include "tests/harness/wall_clock.h"
 
 namespace {
-
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 void Pump() {
     MSG msg;
@@ -68,13 +58,13 @@ bool g_onePerPoint = false;
 
 // What follows the wait in a step test: the fetch, UpdatePlots and the paint.
 Timing AfterWait(HWND main, AppState& s) {
-    double t0 = Now();
+    double t0 = WallMs();
     if (g_onePerPoint) FetchOnePerPoint(s);
     else s.TestDone = FetchCapture(main, 0, 0.0, 0.0, 0.0, 1);
-    double t1 = Now();
+    double t1 = WallMs();
     UpdatePlots(main);
     for (HWND pane : s.PlotPanes) UpdateWindow(pane);
-    double t2 = Now();
+    double t2 = WallMs();
     return {t2 - t0, t1 - t0, t2 - t1};
 }
 
@@ -140,13 +130,13 @@ int main() {
     // For reference: what the controller library's single-point reads cost alone.
     std::vector<double> reads;
     for (int run = 0; run < 11; ++run) {
-        double t0 = Now();
+        double t0 = WallMs();
         for (int i = 0; i < 1000; ++i)
             for (int type : {kCaptureActual, kCaptureOptimal, kCaptureTorque, kCaptureAuxiliary}) {
                 double v = 0.0;
                 ZqGetCaptureData(s.ControllerHandle, static_cast<unsigned short>(s.Axis), type, i, 1, &v);
             }
-        reads.push_back(Now() - t0);
+        reads.push_back(WallMs() - t0);
     }
     std::printf("4,000 single-point capture reads alone: median %8.2f ms\n", Median(reads));
 
@@ -161,9 +151,9 @@ int main() {
     for (DWORD ms : {100u, 1000u}) {
         std::vector<double> extra;
         for (int run = 0; run < (ms < 1000 ? 11 : 3); ++run) {
-            double t0 = Now();
+            double t0 = WallMs();
             ModalWait(main, ms);
-            extra.push_back(Now() - t0 - ms);
+            extra.push_back(WallMs() - t0 - ms);
         }
         std::printf("modal wait of %4lu ms: median %6.2f ms longer, at most %6.2f ms\n", ms, Median(extra),
                     *std::max_element(extra.begin(), extra.end()));

@@ -19,15 +19,9 @@
 #include "controller/zq_library.h"
 #include "sim_config.h"
 #include "sim_controller.h"
+#include "tests/harness/wall_clock.h"
 
 namespace {
-
-double Seconds() {
-    LARGE_INTEGER now, freq;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&freq);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(freq.QuadPart);
-}
 
 struct Plant {
     std::string name;
@@ -133,15 +127,15 @@ Result TuneThroughLibrary(const Plant& plant, const std::string& path) {
     setup.axis = static_cast<unsigned short>(plant.axis);
     setup.style = TuneStyle::Medium;
     setup.distance = 100;
-    const double start = Seconds();
+    const double start = WallSeconds();
     AutoTuneRun run(setup);
     run.Start();
-    while (!run.Finished() && Seconds() - start < 120) {
+    while (!run.Finished() && WallSeconds() - start < 120) {
         DWORD wait = run.Advance();
         if (wait) Sleep(wait);
     }
     if (!run.Finished()) run.Cancel();
-    r.wall = Seconds() - start;
+    r.wall = WallSeconds() - start;
     r.status = run.Status();
     r.check = run.Measured();
     r.checks = run.Checks();

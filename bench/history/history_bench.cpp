@@ -15,26 +15,19 @@
 #include "history/test_history.h"
 #include "libs/plotwin/plot_draw.h"
 #include "libs/plotwin/plot_pane.h"
+#include "tests/harness/wall_clock.h"
 
 namespace {
 
 const size_t kPoints = 65535;
 
-double Now() {
-    static LARGE_INTEGER frequency = {};
-    if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER c;
-    QueryPerformanceCounter(&c);
-    return 1000.0 * static_cast<double>(c.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 template <class F> void Report(const char* what, int runs, F run) {
     std::vector<double> ms;
     run();  // warm up
     for (int i = 0; i < runs; ++i) {
-        double t0 = Now();
+        double t0 = WallMs();
         run();
-        ms.push_back(Now() - t0);
+        ms.push_back(WallMs() - t0);
     }
     std::sort(ms.begin(), ms.end());
     std::printf("%-62s median %7.3f ms  min %7.3f ms  max %7.3f ms  (%d runs)\n", what, ms[ms.size() / 2], ms.front(),

@@ -13,6 +13,7 @@
 #include "libs/plotwin/plot_mapping.h"
 #include "libs/plotwin/plot_pane.h"
 #include "libs/plotwin/plotwin.h"
+#include "tests/harness/wall_clock.h"
 
 namespace {
 
@@ -34,14 +35,6 @@ std::vector<double> Curve(int series, double noise) {
     return y;
 }
 
-double Now() {
-    static LARGE_INTEGER frequency = {};
-    if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER c;
-    QueryPerformanceCounter(&c);
-    return 1000.0 * static_cast<double>(c.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 // CPU time of this thread in ms: on a shared machine it shows the work done
 // better than the wall clock.
 double CpuNow() {
@@ -56,9 +49,9 @@ template <class F> void Report(const char* what, int runs, F run) {
     run();  // warm up
     double cpu0 = CpuNow();
     for (int i = 0; i < runs; ++i) {
-        double t0 = Now();
+        double t0 = WallMs();
         run();
-        ms.push_back(Now() - t0);
+        ms.push_back(WallMs() - t0);
     }
     double cpu = (CpuNow() - cpu0) / runs;
     std::sort(ms.begin(), ms.end());

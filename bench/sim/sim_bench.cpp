@@ -8,15 +8,9 @@
 
 #include "sim_config.h"
 #include "sim_controller.h"
+#include "tests/harness/wall_clock.h"
 
 namespace {
-
-double Seconds() {
-    LARGE_INTEGER now, freq;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&freq);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(freq.QuadPart);
-}
 
 // The bench's belt axis: a load on a spring resonating near 60 Hz.
 const char* const kResonantKeys =
@@ -37,7 +31,7 @@ double AxisStepsPerSecond(int axes, double simulated_seconds, const char* axis_k
     for (int a = 1; a <= axes; ++a) c.EnableAxis(a, 1);
     const int64_t slice = 50'000'000;  // 50 ms of controller time per move
     int64_t end = static_cast<int64_t>(simulated_seconds * 1e9);
-    double start = Seconds();
+    double start = WallSeconds();
     double sign = 1;
     for (int64_t t = slice; t <= end; t += slice) {
         for (int a = 1; a <= axes; ++a) {
@@ -47,7 +41,7 @@ double AxisStepsPerSecond(int axes, double simulated_seconds, const char* axis_k
         sign = -sign;
         c.AdvanceTo(t);
     }
-    double elapsed = Seconds() - start;
+    double elapsed = WallSeconds() - start;
     double steps = simulated_seconds * 8000.0 * axes;
     return steps / elapsed;
 }

@@ -13,6 +13,7 @@
 #include "resources/app_ids.h"
 #include "resources/panel_ids.h"
 #include "responder.h"
+#include "tests/harness/wall_clock.h"
 
 namespace {
 
@@ -33,13 +34,6 @@ Usage Measure() {
 void Print(const char* when, const Usage& u) {
     std::printf("%-28s GDI objects %5lu   USER objects %5lu   private bytes %10lu\n", when, u.gdi, u.user,
                 static_cast<unsigned long>(u.privateBytes));
-}
-
-double Now() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / f.QuadPart;
 }
 
 }  // namespace
@@ -66,9 +60,9 @@ int main() {
     for (int i = 0; i < tests; ++i) {
         double percent = 20.0 + (i % 10);
         if (slider) SendMessageA(slider, SLM_SETPERCENT, 0, reinterpret_cast<LPARAM>(&percent));
-        double start = Now();
+        double start = WallSeconds();
         app.Command(i % 2 ? IDM_STEP_MINUS : IDM_STEP_PLUS);
-        double ms = (Now() - start) * 1000;
+        double ms = (WallSeconds() - start) * 1000;
         PumpMessages();
         longest = ms > longest ? ms : longest;
         total += ms;

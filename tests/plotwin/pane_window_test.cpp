@@ -143,17 +143,24 @@ struct Dib {
     bool Ink(int x, int y) const { return (bits[y * width + x] & 0xFFFFFF) != 0xFFFFFF; }
 };
 
-Picture Print(HWND pane) {
+// The pane's client area as draw(dc) puts it into a bitmap of that size.
+template <class Draw> Picture CapturePane(HWND pane, Draw draw) {
     RECT rc;
     GetClientRect(pane, &rc);
     Dib dib(rc.right, rc.bottom);
-    SendMessageA(pane, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dib.dc), PRF_CLIENT);
+    draw(dib.dc, rc);
     GdiFlush();
     Picture p;
     p.width = rc.right;
     p.height = rc.bottom;
     p.pixels.assign(dib.bits, dib.bits + rc.right * rc.bottom);
     return p;
+}
+
+Picture Print(HWND pane) {
+    return CapturePane(pane, [pane](HDC dc, const RECT&) {
+        SendMessageA(pane, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    });
 }
 
 TEST(PlotPane, StepResponseScreenshots) {
@@ -187,17 +194,11 @@ TEST(PlotPane, StepResponseScreenshots) {
 // What the pane window shows on the screen: its client area read back.
 Picture Shown(HWND pane) {
     UpdateWindow(pane);
-    RECT rc;
-    GetClientRect(pane, &rc);
-    Dib dib(rc.right, rc.bottom);
-    HDC dc = GetDC(pane);
-    BitBlt(dib.dc, 0, 0, rc.right, rc.bottom, dc, 0, 0, SRCCOPY);
-    ReleaseDC(pane, dc);
-    GdiFlush();
-    Picture p;
-    p.width = rc.right;
-    p.height = rc.bottom;
-    p.pixels.assign(dib.bits, dib.bits + rc.right * rc.bottom);
+    Picture p = CapturePane(pane, [pane](HDC dc, const RECT& rc) {
+        HDC window = GetDC(pane);
+        BitBlt(dc, 0, 0, rc.right, rc.bottom, window, 0, 0, SRCCOPY);
+        ReleaseDC(pane, window);
+    });
     for (DWORD& v : p.pixels) v &= 0xFFFFFF;
     return p;
 }

@@ -11,6 +11,7 @@
 #include "api_dll.h"
 #include "controller/zq_library.h"
 #include "sim_wait.h"
+#include "tests/harness/wall_clock.h"
 
 namespace {
 
@@ -35,13 +36,6 @@ TEST(SimWait, TheLimitIsMeasuredOnTheClockNotInPasses) {
                                  [&] { now += 15'625'000; }, 10'000'000'000LL);
     EXPECT_EQ(r, 0);
     EXPECT_EQ(polls, 3);
-}
-
-double Seconds() {
-    LARGE_INTEGER now, freq;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&freq);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(freq.QuadPart);
 }
 
 // Commanded position of a trapezoidal move of 200 units at 50 units/s with the
@@ -78,9 +72,9 @@ TEST(SimClock, ALongWaitOnOneControllerAndALongGapOnAnother) {
 
     ASSERT_EQ(set_velocity(h1, 1, 1), 0);
     ASSERT_EQ(ZqMoveRelative(h1, 1, 100), 0);
-    double start = Seconds();
+    double start = WallSeconds();
     EXPECT_EQ(ZqWaitForStop(h1, 1, 0), -13);
-    double waited = Seconds() - start;
+    double waited = WallSeconds() - start;
     EXPECT_GE(waited, 9.99);
     EXPECT_LT(waited, 10.5);
 

@@ -16,6 +16,7 @@
 #include "journal.h"
 #include "sim_errors.h"
 #include "sim_faults.h"
+#include "tests/harness/wall_clock.h"
 
 namespace {
 
@@ -156,13 +157,6 @@ using simtest::ApiProc;
 using simtest::AxisSnapshot;
 using simtest::ErrorText;
 
-double Seconds() {
-    LARGE_INTEGER now, freq;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&freq);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(freq.QuadPart);
-}
-
 // Every test opens controller 0 with its own ZQSIM_FAULTS while no handle is
 // open, so the plan is read afresh, and closes all it opened.
 class Faults : public ::testing::Test {
@@ -185,9 +179,9 @@ protected:
     }
     // Calls f until it returns a code other than the current one (at most limit seconds).
     static int WaitForChange(const std::function<int()>& f, int from, double limit) {
-        double start = Seconds();
+        double start = WallSeconds();
         int r = f();
-        while (r == from && Seconds() - start < limit) {
+        while (r == from && WallSeconds() - start < limit) {
             Sleep(20);
             r = f();
         }
@@ -350,15 +344,15 @@ TEST_F(Faults, ABadItemIsReportedAtTheOpenLikeABadConfigurationLine) {
 TEST_F(Faults, AControllerVanishesAndComesBackOnTheWallClock) {
     Journal journal("sim_faults_vanish");
     const double kVanish = 0.5, kReappear = 2.0;
-    double before_open = Seconds();
+    double before_open = WallSeconds();
     short h = Open("vanish_after=0.5;reappear_after=2");
-    double after_open = Seconds();
+    double after_open = WallSeconds();
     ASSERT_GT(h, 0);
     // Each answer must agree with the time it was given at, however slow the machine.
     auto status = [&](short handle, double* start, double* end) {
-        *start = Seconds();
+        *start = WallSeconds();
         int r = ZqGetStatus(handle, 1);
-        *end = Seconds();
+        *end = WallSeconds();
         return r;
     };
     double start, end;
@@ -372,7 +366,7 @@ TEST_F(Faults, AControllerVanishesAndComesBackOnTheWallClock) {
     EXPECT_GE(end - before_open, kVanish);
     double position = -1;
     int read = ZqGetPositionEx(h, 1, &position);
-    if (Seconds() - after_open < kReappear) {
+    if (WallSeconds() - after_open < kReappear) {
         EXPECT_EQ(read, -17);
         EXPECT_EQ(position, -1);
     }
@@ -388,7 +382,7 @@ TEST_F(Faults, AControllerVanishesAndComesBackOnTheWallClock) {
     short other = ZqOpen(1, 2, "");
     ASSERT_GT(other, 0);
     opened_.push_back(other);
-    double other_open = Seconds();
+    double other_open = WallSeconds();
     r = status(other, &start, &end);
     if (end - other_open < kVanish) {
         EXPECT_GE(r, 0);
@@ -423,9 +417,9 @@ TEST_F(Faults, ASlowCallTakesItsExtraTimeAndStillAnswers) {
     short h = Open("slow=ZqGetGain:300;fail=ZqGetStatus:1;slow=ZqGetStatus:1");
     ASSERT_GT(h, 0);
     double gain = 0;
-    double start = Seconds();
+    double start = WallSeconds();
     EXPECT_EQ(ZqGetGain(h, 1, &gain), 0);
-    EXPECT_GE(Seconds() - start, 0.3);
+    EXPECT_GE(WallSeconds() - start, 0.3);
     EXPECT_GT(gain, 0);
     double position = -1;
     EXPECT_EQ(ZqGetPositionEx(h, 1, &position), 0);

@@ -18,15 +18,9 @@
 #include "step_progress_ids.h"
 #include "steptest/step_progress.h"
 #include "steptest/step_run.h"
+#include "tests/harness/wall_clock.h"
 
 namespace {
-
-double NowMs() {
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
 
 std::string ItemText(HWND dialog, int id) {
     char text[128] = {};
@@ -65,7 +59,7 @@ std::string g_progressText;
 ZqStop_t* g_stop = nullptr;
 
 int ZQAPI SpyStop(short h, unsigned short axis) {
-    if (g_stoppedAt == 0) g_stoppedAt = NowMs();
+    if (g_stoppedAt == 0) g_stoppedAt = WallMs();
     return g_stop(h, axis);
 }
 
@@ -74,7 +68,7 @@ void CALLBACK PressStop(HWND, UINT, UINT_PTR id, DWORD) {
     if (!IsWindow(g_progress)) return;
     g_progressText = ItemText(g_progress, IDC_STEP_PROGRESS_TEXT);
     SaveWindowScreenshot(g_progress, "step_test_progress");
-    g_pressedAt = NowMs();
+    g_pressedAt = WallMs();
     PressButton(g_progress, IDC_STEP_STOP);
 }
 
@@ -251,9 +245,9 @@ TEST_F(StepWaitTest, WaitIsNeverShorter) {
         g_seen.panel = app.Panel();
         g_seen.posted = true;
         UINT_PTR timer = SetTimer(nullptr, 0, 10, Observe);
-        double t0 = NowMs();
+        double t0 = WallMs();
         EXPECT_EQ(ModalWait(main, ms), ModalWaitResult::Elapsed);
-        double waited = NowMs() - t0;
+        double waited = WallMs() - t0;
         KillTimer(nullptr, timer);
         EXPECT_GE(waited, static_cast<double>(ms)) << ms;
         EXPECT_EQ(g_seen.enabledTicks, 0) << ms;
